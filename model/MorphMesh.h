@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/MorphChannelSet.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+class RenderDevice;
+class HeadMesh;
+class StaticMesh;
+
+// The head on the GPU: the base vertices, one vertex buffer per morph target (looked up by
+// name, names ordered byte by byte), the triangles, the 16-element morph declaration, and the
+// channels that say which targets are blended with which weights.
+struct MorphMesh {
+    std::int32_t baseVertexBuffer;
+    std::map<std::string, std::int32_t> targetBuffers;
+    std::int32_t indexBuffer;
+    std::int32_t vertexDeclaration;
+    MorphChannelSet channelSet;
+
+    // The buffer of the named target; throws DemoError when the mesh has no such target.
+    std::int32_t targetVertexBuffer(const std::string& targetName) const;
+};
+
+// The static (non-morphing) mesh on the GPU.
+struct StaticMeshBuffers {
+    std::int32_t vertexBuffer;
+    std::int32_t indexBuffer;
+    std::int32_t vertexDeclaration;
+};
+
+struct HeadModel {
+    std::unique_ptr<MorphMesh> morphMesh;
+    std::unique_ptr<StaticMeshBuffers> staticMesh;
+};
+
+// Reads the mesh file and builds both meshes on the device; the channels start on the
+// channelCount smallest target names with weight 0.
+HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
+                        std::int32_t channelCount);
+std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
+                                          std::int32_t channelCount);
+std::unique_ptr<StaticMeshBuffers> buildStaticMesh(const StaticMesh& staticMesh,
+                                                   RenderDevice& device);

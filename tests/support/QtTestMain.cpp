@@ -1,0 +1,9 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+// Test binaries that touch widgets or OpenGL need the application object before any test runs.
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
