@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The one place where failures end the demo: runs demo, and if it throws, lets the objects it
+// built be torn down (they live inside demo), writes the reason to standard error and shows the
+// warning box. Returns 0 in every case, as the process does.
+int runReportingFailures(const std::function<void()>& demo);
+
+// What the box says.
+inline constexpr const char* errorBoxCaption = "Error Message";
+inline constexpr const char* errorBoxText =
+    "The demo must finish due an error. Please feel free to contact me: support@mirelda.dev";
+
+// Tests replace the modal box with a recorder; an empty function restores the real box.
+using ErrorBoxPresenter = std::function<void(const std::string& caption, const std::string& text)>;
+void setErrorBoxPresenter(ErrorBoxPresenter presenter);

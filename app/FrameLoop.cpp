@@ -1,0 +1,35 @@
+#include "app/FrameLoop.h"
+
+#include "common/DemoError.h"
+
+#include <cstdint>
+
+namespace {
+constexpr std::int64_t framesPerSecond = 60;
+}
+
+void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
+                  const std::function<void(float dt)>& renderFrame) {
+    std::int64_t frequency = 0;
+    if (!clock.queryFrequency(frequency) || frequency <= 0)
+        throw DemoError("the performance counter has no frequency");
+    const double secondsPerTick = 1.0 / static_cast<double>(frequency);
+    const auto framePeriod = static_cast<std::uint32_t>(frequency / framesPerSecond);
+
+    std::int64_t lastFrameAt = clock.queryCounter();
+    std::int64_t nextFrameAt = 0;
+
+    while (!pump.quitPosted()) {
+        if (pump.dispatchPending())
+            continue;
+        const std::int64_t now = clock.queryCounter();
+        if (now < nextFrameAt)
+            continue;
+        const std::int64_t elapsed = now - lastFrameAt;
+        lastFrameAt = now;
+        renderFrame(static_cast<float>(static_cast<double>(elapsed) * secondsPerTick));
+        nextFrameAt += framePeriod;
+        if (nextFrameAt < now)
+            nextFrameAt = now + framePeriod;
+    }
+}

@@ -1,0 +1,66 @@
+#include "app/MainWindow.h"
+
+#include "render/Scene.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <cmath>
+
+MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
+    : frameSize_(frameWidth, frameHeight) {
+    setSurfaceType(QSurface::OpenGLSurface);
+    setTitle(title);
+    setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(frameSize_);
+    create();
+}
+
+void MainWindow::showAtFrameSize() {
+    show();
+    // The frame margins are known only once the window manager has framed the window.
+    for (int attempt = 0; attempt < 50 && frameMargins().isNull(); ++attempt)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const QMargins margins = frameMargins();
+    resize(frameSize_.width() - margins.left() - margins.right(),
+           frameSize_.height() - margins.top() - margins.bottom());
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (scene_ && event->button() == Qt::LeftButton)
+        scene_->setDragging(true);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (scene_ && event->button() == Qt::LeftButton)
+        scene_->setDragging(false);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    // Qt keeps delivering moves outside the window while the button is held, with coordinates
+    // that may be negative; they are passed on signed so the direction of the drag stays right.
+    if (scene_) {
+        const QPointF position = event->position();
+        scene_->onMouseMove(static_cast<std::int32_t>(std::lround(position.x())),
+                            static_cast<std::int32_t>(std::lround(position.y())));
+    }
+}
+
+void MainWindow::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    // A sideways wheel is a different gesture; only the vertical wheel moves the camera.
+    if (scene_ && !(delta.y() == 0 && delta.x() != 0))
+        scene_->onMouseWheel(static_cast<std::int16_t>(delta.y()));
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        // Closing the window ends the run; the window object itself goes with the application.
+        quitPosted_ = true;
+        hide();
+        event->accept();
+        return true;
+    }
+    return QWindow::event(event);
+}

@@ -1,0 +1,127 @@
+#include "render/Scene.h"
+
+#include "render/CameraInput.h"
+#include "render/ProceduralTextures.h"
+#include "render/SceneHost.h"
+#include "render/ShaderD3D9.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+constexpr std::uint32_t opaqueWhite = 0xFFFFFFFF;
+const glm::vec4 lightDirection(0.0f, 0.0f, 1.0f, 0.0f);
+constexpr std::size_t noiseVolumeBytes = 128 * 128 * 128 * 4;
+} // namespace
+
+Scene::Scene(const WindowTarget& target)
+    : RenderDevice(target), target_(target), meshPath_("data/meshes/headModelNew.dat"),
+      morphVertexShaderPath_("data/shaders/morphVertexShader.vsh"),
+      morphPixelShaderPath_("data/shaders/morphPixelShader.psh"),
+      staticVertexShaderPath_("data/shaders/staticVertexShader.vsh"),
+      staticPixelShaderPath_("data/shaders/staticPixelShader.psh"), startEye_(0.0f, -10.0f, 450.0f),
+      startTarget_(0.0f, -10.0f, 0.0f) {
+    // Shaders first, so a broken shader file is reported before the slower work below.
+    morphVertexShader_ = createShader(morphVertexShaderPath_, ShaderType::Vertex);
+    morphPixelShader_ = createShader(morphPixelShaderPath_, ShaderType::Pixel);
+    staticVertexShader_ = createShader(staticVertexShaderPath_, ShaderType::Vertex);
+    staticPixelShader_ = createShader(staticPixelShaderPath_, ShaderType::Pixel);
+
+    camera_.init(startEye_, startTarget_);
+
+    {
+        // The texture keeps the only copy; the 8 MB buffer goes as soon as it is uploaded.
+        std::vector<std::uint8_t> noiseVolume(noiseVolumeBytes);
+        fillNoiseVolume(noiseVolume.data());
+        noiseTexture_ = createVolumeTexture(noiseVolume.data());
+    }
+    gradientTexture_ = buildGradientTexture(*this);
+
+    HeadModel headModel = loadHeadModel(meshPath_, *this, morphChannelCount_);
+    morphMesh_ = std::move(headModel.morphMesh);
+    staticMesh_ = std::move(headModel.staticMesh);
+
+    if (auto* host = dynamic_cast<SceneHost*>(target_.window))
+        host->setScene(this);
+}
+
+Scene::~Scene() {
+    // The window outlives the scene; from here on its input must not reach it.
+    if (auto* host = dynamic_cast<SceneHost*>(target_.window))
+        host->setScene(nullptr);
+}
+
+void Scene::renderFrame(float dt) {
+    frameTime_ = dt;
+    clear(opaqueWhite, 1.0f, 0);
+    beginScene();
+    drawMorphMesh();
+    drawStaticMesh();
+    endScene();
+    present();
+}
+
+void Scene::bindTextures(ShaderD3D9& pixelShader) {
+    const std::uint32_t noiseUnit = pixelShader.getSamplerIndex("noiseTexture");
+    bindTexture(noiseUnit, noiseTexture_);
+    setLinearFilter(noiseUnit);
+    setAddressMode(noiseUnit, AddressWrap);
+
+    const std::uint32_t gradientUnit = pixelShader.getSamplerIndex("gradientTexture");
+    bindTexture(gradientUnit, gradientTexture_);
+    setLinearFilter(gradientUnit);
+    setAddressMode(gradientUnit, AddressClamp);
+}
+
+void Scene::setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader) {
+    vertexShader.setMatrix("viewProj", multiplyRowMajor(camera_.view(), camera_.projection()));
+    vertexShader.setVector("eyePosition", glm::vec4(camera_.eye(), 0.0f));
+    pixelShader.setVector("lightDir", lightDirection);
+}
+
+void Scene::drawMorphMesh() {
+    bindTextures(*morphPixelShader_);
+    bindVertexDeclaration(morphMesh_->vertexDeclaration);
+    bindIndexBuffer(morphMesh_->indexBuffer);
+    bindVertexBuffer(0, morphMesh_->baseVertexBuffer);
+
+    const MorphChannelSet& channels = morphMesh_->channelSet;
+    for (std::int32_t channel = 0; channel < channels.channelCount(); ++channel) {
+        const std::int32_t buffer =
+            morphMesh_->targetVertexBuffer(channels.getChannelTarget(channel));
+        bindVertexBuffer(static_cast<std::uint32_t>(channel) + 1, buffer);
+        morphVertexShader_->setFloat("weight" + std::to_string(channel),
+                                     channels.getChannelWeight(channel));
+    }
+
+    bindShader(morphVertexShader_);
+    bindShader(morphPixelShader_);
+    setFrameConstants(*morphVertexShader_, *morphPixelShader_);
+    drawIndexed();
+}
+
+void Scene::drawStaticMesh() {
+    bindTextures(*staticPixelShader_);
+    bindVertexDeclaration(staticMesh_->vertexDeclaration);
+    bindIndexBuffer(staticMesh_->indexBuffer);
+    bindVertexBuffer(0, staticMesh_->vertexBuffer);
+
+    bindShader(staticVertexShader_);
+    bindShader(staticPixelShader_);
+    setFrameConstants(*staticVertexShader_, *staticPixelShader_);
+    drawIndexed();
+}
+
+void Scene::onMouseMove(std::int32_t x, std::int32_t y) {
+    if (!dragging_)
+        return;
+    const std::int32_t dx = x - lastMouseX_;
+    const std::int32_t dy = y - lastMouseY_;
+    lastMouseX_ = x;
+    lastMouseY_ = y;
+    camera_.transform(dragRotation(dx, dy, frameTime_, camera_.eye()));
+}
+
+void Scene::onMouseWheel(std::int32_t delta) {
+    camera_.moveForward(wheelDistance(delta, frameTime_));
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "model/MorphMesh.h"
+#include "render/Camera.h"
+#include "render/RenderDevice.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+// The demo object: everything that is drawn and everything needed to draw it. Built once on the
+// render device (its base part, so the device comes first and goes last), it draws the morphing
+// head and the static mesh every frame and turns mouse input into camera motion. The channel
+// weights live in the head's channel set, where the settings dialog edits them.
+class Scene : public RenderDevice {
+  public:
+    explicit Scene(const WindowTarget& target);
+    ~Scene() override;
+
+    void renderFrame(float dt);
+
+    // Mouse input from the window, in client coordinates.
+    void onMouseMove(std::int32_t x, std::int32_t y);
+    void onMouseWheel(std::int32_t delta);
+    void setDragging(bool dragging) { dragging_ = dragging; }
+
+    MorphChannelSet& channelSet() { return morphMesh_->channelSet; }
+    const MorphMesh& morphMesh() const { return *morphMesh_; }
+    Camera& camera() { return camera_; }
+    float frameTime() const { return frameTime_; }
+
+  private:
+    void drawMorphMesh();
+    void drawStaticMesh();
+    void bindTextures(ShaderD3D9& pixelShader);
+    void setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader);
+
+    WindowTarget target_;
+    std::int32_t morphChannelCount_ = 7;
+    std::string meshPath_;
+    std::filesystem::path morphVertexShaderPath_;
+    std::filesystem::path morphPixelShaderPath_;
+    std::filesystem::path staticVertexShaderPath_;
+    std::filesystem::path staticPixelShaderPath_;
+    glm::vec3 startEye_;
+    glm::vec3 startTarget_;
+    ShaderD3D9* morphVertexShader_ = nullptr;
+    ShaderD3D9* morphPixelShader_ = nullptr;
+    std::unique_ptr<MorphMesh> morphMesh_;
+    ShaderD3D9* staticVertexShader_ = nullptr;
+    ShaderD3D9* staticPixelShader_ = nullptr;
+    std::unique_ptr<StaticMeshBuffers> staticMesh_;
+    Camera camera_;
+    std::int32_t noiseTexture_ = 0;
+    std::int32_t gradientTexture_ = 0;
+    float frameTime_ = 0.0f;
+    bool dragging_ = false;
+    std::int32_t lastMouseX_ = 0;
+    std::int32_t lastMouseY_ = 0;
+};
