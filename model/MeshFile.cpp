@@ -1,0 +1,227 @@
+#include "model/MeshFile.h"
+
+#include "common/DemoError.h"
+
+#include <bit>
+#include <fstream>
+#include <limits>
+#include <optional>
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "mesh files are little-endian");
+
+std::optional<std::uint64_t> checkedProduct(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a)
+        return std::nullopt;
+    return a * b;
+}
+
+std::optional<std::uint64_t> checkedProduct(std::optional<std::uint64_t> a, std::uint64_t b) {
+    return a ? checkedProduct(*a, b) : std::nullopt;
+}
+
+// Reads the file front to back through one buffered stream. The file size is known before
+// anything is allocated, so every count is checked against the bytes that are really left: a
+// damaged or forged count is refused instead of turning into a huge allocation or a read past
+// the end.
+class MeshFileReader {
+  public:
+    explicit MeshFileReader(const std::string& path) : path_(path) {
+        in_.open(path, std::ios::binary | std::ios::ate);
+        if (!in_.is_open())
+            throw DemoError("cannot open mesh file " + path);
+        const std::streamoff size = in_.tellg();
+        if (size < 0)
+            fail("cannot determine the file size");
+        remaining_ = static_cast<std::uint64_t>(size);
+        in_.seekg(0);
+    }
+
+    MeshFile read() {
+        MeshFile file;
+        file.headMesh = readHeadMesh();
+        file.staticMesh = readStaticMesh();
+        // Bytes after the static indices are not part of the format.
+        return file;
+    }
+
+  private:
+    std::unique_ptr<HeadMesh> readHeadMesh() {
+        const std::int32_t baseFloats = readFloatsPerVertex("floats per base vertex");
+        const std::int32_t targetFloats = readFloatsPerVertex("floats per target vertex");
+        const std::int32_t vertexCount = readVertexCount("head vertex count");
+        const std::int32_t targetCount = readCount("target count");
+        const std::int32_t indexCount = readCount("head index count");
+
+        const std::uint64_t floatsPerVertexAllTargets =
+            static_cast<std::uint64_t>(baseFloats) +
+            static_cast<std::uint64_t>(targetCount) * static_cast<std::uint64_t>(targetFloats);
+        const std::uint64_t vertexFloats =
+            requireBytes(checkedProduct(checkedProduct(floatsPerVertexAllTargets, vertexCount), 4),
+                         "the base vertices and target blocks") /
+            4;
+        auto vertexData = std::make_unique_for_overwrite<float[]>(vertexFloats);
+        readBytes(vertexData.get(), vertexFloats * 4, "the base vertices and target blocks");
+
+        auto indices = readIndices(indexCount, vertexCount, "head");
+
+        // Every name record takes at least its length and its zero byte.
+        requireBytes(checkedProduct(targetCount, 5), "the target names");
+        std::vector<std::string> targetNames;
+        targetNames.reserve(static_cast<std::size_t>(targetCount));
+        for (std::int32_t index = 0; index < targetCount; ++index)
+            targetNames.push_back(readName(index));
+
+        return std::make_unique<HeadMesh>(
+            std::move(targetNames), static_cast<std::uint32_t>(targetFloats) * 4, vertexCount,
+            static_cast<std::uint32_t>(baseFloats) * 4, std::move(vertexData),
+            static_cast<std::uint32_t>(indexCount), std::move(indices));
+    }
+
+    std::unique_ptr<StaticMesh> readStaticMesh() {
+        const std::int32_t floatsPerVertex = readFloatsPerVertex("floats per static vertex");
+        const std::int32_t vertexCount = readVertexCount("static vertex count");
+        const std::int32_t indexCount = readCount("static index count");
+
+        const std::uint64_t vertexFloats =
+            requireBytes(checkedProduct(checkedProduct(floatsPerVertex, vertexCount), 4),
+                         "the static vertices") /
+            4;
+        auto vertices = std::make_unique_for_overwrite<float[]>(vertexFloats);
+        readBytes(vertices.get(), vertexFloats * 4, "the static vertices");
+
+        auto indices = readIndices(indexCount, vertexCount, "static");
+        return std::make_unique<StaticMesh>(
+            static_cast<std::uint32_t>(vertexCount), floatsPerVertex * 4, std::move(vertices),
+            static_cast<std::uint32_t>(indexCount), std::move(indices));
+    }
+
+    std::unique_ptr<std::int32_t[]> readIndices(std::int32_t indexCount, std::int32_t vertexCount,
+                                                const std::string& mesh) {
+        const std::string what = "the " + mesh + " indices";
+        requireBytes(checkedProduct(indexCount, 4), what);
+        auto indices =
+            std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(indexCount));
+        readBytes(indices.get(), static_cast<std::uint64_t>(indexCount) * 4, what);
+        for (std::int32_t i = 0; i < indexCount; ++i) {
+            const std::int32_t value = indices[static_cast<std::size_t>(i)];
+            if (value < 0 || value >= vertexCount)
+                fail(mesh + " index " + std::to_string(i) + " is " + std::to_string(value) +
+                     ", outside the " + std::to_string(vertexCount) + " vertices of the mesh");
+        }
+        return indices;
+    }
+
+    // A name record: the length L, then L + 1 bytes of which the name is the text before the
+    // first zero byte; the whole record is consumed either way.
+    std::string readName(std::int32_t index) {
+        const std::string what = "target name " + std::to_string(index);
+        const std::int32_t length = readInt32("the length of " + what);
+        if (length < 0)
+            fail("the length of " + what + " is negative (" + std::to_string(length) + ")");
+        const std::uint64_t recordBytes = static_cast<std::uint64_t>(length) + 1;
+        requireBytes(recordBytes, what);
+        std::string bytes(recordBytes, '\0');
+        readBytes(bytes.data(), recordBytes, what);
+        const std::size_t end = bytes.find('\0');
+        if (end == std::string::npos)
+            fail(what + " has no zero byte in its " + std::to_string(recordBytes) + " bytes");
+        bytes.resize(end);
+        return bytes;
+    }
+
+    std::int32_t readInt32(const std::string& field) {
+        if (remaining_ < 4)
+            fail("the file ends before " + field);
+        std::int32_t value = 0;
+        readBytes(&value, 4, field);
+        return value;
+    }
+
+    std::int32_t readCount(const std::string& field) {
+        const std::int32_t count = readInt32("the " + field);
+        if (count < 0)
+            fail("the " + field + " is negative (" + std::to_string(count) + ")");
+        return count;
+    }
+
+    std::int32_t readVertexCount(const std::string& field) {
+        const std::int32_t count = readCount(field);
+        if (count > maxMeshVertices)
+            fail("the " + field + " " + std::to_string(count) + " is above the limit of " +
+                 std::to_string(maxMeshVertices));
+        return count;
+    }
+
+    // A vertex must hold a position and a normal, and its byte size must fit a 32-bit stride.
+    std::int32_t readFloatsPerVertex(const std::string& field) {
+        const std::int32_t floats = readInt32("the " + field);
+        if (floats < minFloatsPerVertex)
+            fail("the " + field + " is " + std::to_string(floats) + ", at least " +
+                 std::to_string(minFloatsPerVertex) + " are needed");
+        if (floats > std::numeric_limits<std::int32_t>::max() / 4)
+            fail("the " + field + " " + std::to_string(floats) + " is too large");
+        return floats;
+    }
+
+    std::uint64_t requireBytes(std::optional<std::uint64_t> bytes, const std::string& what) {
+        if (!bytes)
+            fail("the size of " + what + " overflows");
+        if (*bytes > remaining_)
+            fail(what + " would run past the end of the file (" + std::to_string(*bytes) +
+                 " bytes needed, " + std::to_string(remaining_) + " left)");
+        return *bytes;
+    }
+
+    void readBytes(void* destination, std::uint64_t size, const std::string& what) {
+        in_.read(static_cast<char*>(destination), static_cast<std::streamsize>(size));
+        if (static_cast<std::uint64_t>(in_.gcount()) != size)
+            fail("reading " + what + " failed");
+        remaining_ -= size;
+    }
+
+    [[noreturn]] void fail(const std::string& what) const {
+        throw DemoError("mesh file " + path_ + ": " + what);
+    }
+
+    std::string path_;
+    std::ifstream in_;
+    std::uint64_t remaining_ = 0;
+};
+
+} // namespace
+
+HeadMesh::HeadMesh(std::vector<std::string> targetNames, std::uint32_t targetStride,
+                   std::int32_t vertexCount, std::uint32_t baseStride,
+                   std::unique_ptr<float[]> vertexData, std::uint32_t indexCount,
+                   std::unique_ptr<std::int32_t[]> indices)
+    : vertexCount_(vertexCount), baseStride_(baseStride), targetStride_(targetStride),
+      targetNames_(std::move(targetNames)),
+      targetCount_(static_cast<std::int32_t>(targetNames_.size())),
+      vertexData_(std::move(vertexData)),
+      targetData_(vertexData_.get() +
+                  static_cast<std::size_t>(baseStride / 4) * static_cast<std::size_t>(vertexCount)),
+      baseFloats_(static_cast<std::int32_t>(baseStride / 4)),
+      targetFloats_(static_cast<std::int32_t>(targetStride / 4)), indexCount_(indexCount),
+      indices_(std::move(indices)) {}
+
+HeadMesh::Target HeadMesh::getTarget(std::int32_t index) const {
+    if (index < 0 || index > targetCount_ - 1)
+        throw DemoError("the head mesh has no target " + std::to_string(index) + " (it has " +
+                        std::to_string(targetCount_) + ")");
+    const std::size_t offset = static_cast<std::size_t>(targetFloats_) *
+                               static_cast<std::size_t>(vertexCount_) *
+                               static_cast<std::size_t>(index);
+    return {targetNames_[static_cast<std::size_t>(index)], targetData_ + offset};
+}
+
+StaticMesh::StaticMesh(std::uint32_t vertexCount, std::int32_t stride,
+                       std::unique_ptr<float[]> vertices, std::uint32_t indexCount,
+                       std::unique_ptr<std::int32_t[]> indices)
+    : vertexCount_(vertexCount), stride_(stride), vertices_(std::move(vertices)),
+      indexCount_(indexCount), indices_(std::move(indices)) {}
+
+MeshFile readMeshFile(const std::string& path) {
+    return MeshFileReader(path).read();
+}

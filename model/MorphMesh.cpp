@@ -1,0 +1,79 @@
+#include "model/MorphMesh.h"
+
+#include "common/DemoError.h"
+#include "model/MeshFile.h"
+#include "model/VertexDeclarations.h"
+#include "render/RenderDevice.h"
+
+#include <set>
+
+std::int32_t MorphMesh::targetVertexBuffer(const std::string& targetName) const {
+    const auto found = targetBuffers.find(targetName);
+    if (found == targetBuffers.end())
+        throw DemoError("the head has no morph target \"" + targetName + "\"");
+    return found->second;
+}
+
+std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
+                                          std::int32_t channelCount) {
+    if (channelCount < 1 || channelCount > morphDeclarationChannels)
+        throw DemoError("the head can blend 1 to " + std::to_string(morphDeclarationChannels) +
+                        " channels, not " + std::to_string(channelCount));
+    // Refuse before uploading anything: the channels could not all be given a target.
+    const std::set<std::string> distinctNames(headMesh.targetNames().begin(),
+                                              headMesh.targetNames().end());
+    if (distinctNames.size() < static_cast<std::size_t>(channelCount))
+        throw DemoError("the head has " + std::to_string(distinctNames.size()) +
+                        " distinct morph target names, too few for " +
+                        std::to_string(channelCount) + " channels");
+
+    const std::int32_t vertexCount = headMesh.vertexCount();
+    const std::int32_t baseBuffer = device.createVertexBuffer(
+        vertexCount, static_cast<std::int32_t>(headMesh.baseStride()), headMesh.vertexData());
+
+    // A later target of the same name takes the map entry; the earlier buffer is never bound.
+    std::map<std::string, std::int32_t> targetBuffers;
+    for (std::int32_t index = 0; index < headMesh.targetCount(); ++index) {
+        auto target = headMesh.getTarget(index);
+        targetBuffers[std::move(target.name)] = device.createVertexBuffer(
+            vertexCount, static_cast<std::int32_t>(headMesh.targetStride()), target.block);
+    }
+
+    const std::int32_t indexBuffer = device.createIndexBuffer(
+        static_cast<std::int32_t>(headMesh.indexCount()), headMesh.indices());
+    const std::int32_t declaration = device.createVertexDeclaration(
+        static_cast<std::int32_t>(morphVertexDeclaration.size()), morphVertexDeclaration.data());
+
+    // The map is ordered byte by byte, so its first names are the smallest.
+    std::vector<std::string> startTargets;
+    for (auto it = targetBuffers.begin();
+         startTargets.size() < static_cast<std::size_t>(channelCount); ++it)
+        startTargets.push_back(it->first);
+
+    return std::make_unique<MorphMesh>(MorphMesh{baseBuffer, std::move(targetBuffers), indexBuffer,
+                                                 declaration,
+                                                 MorphChannelSet(std::move(startTargets))});
+}
+
+std::unique_ptr<StaticMeshBuffers> buildStaticMesh(const StaticMesh& staticMesh,
+                                                   RenderDevice& device) {
+    const std::int32_t vertexBuffer =
+        device.createVertexBuffer(static_cast<std::int32_t>(staticMesh.vertexCount()),
+                                  staticMesh.stride(), staticMesh.vertices());
+    const std::int32_t indexBuffer = device.createIndexBuffer(
+        static_cast<std::int32_t>(staticMesh.indexCount()), staticMesh.indices());
+    const std::int32_t declaration = device.createVertexDeclaration(
+        static_cast<std::int32_t>(staticVertexDeclaration.size()), staticVertexDeclaration.data());
+    return std::make_unique<StaticMeshBuffers>(
+        StaticMeshBuffers{vertexBuffer, indexBuffer, declaration});
+}
+
+HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
+                        std::int32_t channelCount) {
+    // The file records are freed when this returns, and also when a builder throws.
+    const MeshFile file = readMeshFile(meshPath);
+    HeadModel model;
+    model.morphMesh = buildMorphMesh(*file.headMesh, device, channelCount);
+    model.staticMesh = buildStaticMesh(*file.staticMesh, device);
+    return model;
+}

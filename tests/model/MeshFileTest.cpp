@@ -1,0 +1,269 @@
+#include "model/MeshFile.h"
+
+#include "MeshImages.h"
+#include "common/DemoError.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <limits>
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::vector<float> floatsAt(const float* data, std::size_t count) {
+    return std::vector<float>(data, data + count);
+}
+
+std::vector<std::int32_t> intsAt(const std::int32_t* data, std::size_t count) {
+    return std::vector<std::int32_t>(data, data + count);
+}
+
+// Both records hold exactly what the image describes (names as the reader sees them aside).
+void expectMeshesMatchImage(const MeshFile& file, const MeshFileImage& image) {
+    const HeadMesh& head = *file.headMesh;
+    const auto vertexCount = static_cast<std::size_t>(image.vertexCount);
+    EXPECT_EQ(head.vertexCount(), image.vertexCount);
+    EXPECT_EQ(head.baseStride(), static_cast<std::uint32_t>(image.baseFloats) * 4);
+    EXPECT_EQ(head.targetStride(), static_cast<std::uint32_t>(image.targetFloats) * 4);
+    EXPECT_EQ(head.baseFloats(), image.baseFloats);
+    EXPECT_EQ(head.targetFloats(), image.targetFloats);
+    EXPECT_EQ(head.targetCount(), static_cast<std::int32_t>(image.targetNames.size()));
+
+    // The base vertices and every block lie back to back in one buffer, as in the file.
+    std::vector<float> expectedVertexData = image.baseVertices;
+    for (const auto& block : image.targetBlocks)
+        expectedVertexData.insert(expectedVertexData.end(), block.begin(), block.end());
+    EXPECT_THAT(floatsAt(head.vertexData(), expectedVertexData.size()),
+                ElementsAreArray(expectedVertexData));
+    EXPECT_EQ(head.targetData(),
+              head.vertexData() + static_cast<std::size_t>(image.baseFloats) * vertexCount);
+    ASSERT_EQ(head.indexCount(), image.indices.size());
+    EXPECT_THAT(intsAt(head.indices(), image.indices.size()), ElementsAreArray(image.indices));
+
+    const StaticMesh& staticMesh = *file.staticMesh;
+    EXPECT_EQ(staticMesh.vertexCount(), static_cast<std::uint32_t>(image.staticVertexCount));
+    EXPECT_EQ(staticMesh.stride(), image.staticFloats * 4);
+    EXPECT_THAT(floatsAt(staticMesh.vertices(), image.staticVertices.size()),
+                ElementsAreArray(image.staticVertices));
+    ASSERT_EQ(staticMesh.indexCount(), image.staticIndices.size());
+    EXPECT_THAT(intsAt(staticMesh.indices(), image.staticIndices.size()),
+                ElementsAreArray(image.staticIndices));
+}
+
+class MeshFileTest : public ::testing::Test {
+  protected:
+    MeshFile read(const MeshFileImage& image) { return readBytes(encodeMeshFile(image)); }
+    MeshFile readBytes(const std::string& bytes) {
+        return readMeshFile(directory_.writeBytes("head.dat", bytes));
+    }
+
+    // The reader refuses the bytes with a reason that names the file and says what is wrong.
+    void expectRejected(const std::string& bytes, const std::string& reason) {
+        const std::string path = directory_.writeBytes("damaged.dat", bytes);
+        try {
+            readMeshFile(path);
+            ADD_FAILURE() << "a damaged file was accepted; expected: " << reason;
+        } catch (const DemoError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(path));
+            EXPECT_THAT(error.what(), HasSubstr(reason));
+        }
+    }
+
+    // The image encoded with one int32 field replaced.
+    static std::string patched(const MeshFileImage& image, std::size_t offset, std::int32_t value) {
+        std::string bytes = encodeMeshFile(image);
+        patchInt32(bytes, offset, value);
+        return bytes;
+    }
+
+    TemporaryDirectory directory_;
+};
+
+constexpr std::size_t targetCountOffset = 12;
+constexpr std::size_t headIndexCountOffset = 16;
+constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
+
+TEST_F(MeshFileTest, ReadsBothMeshesWithWiderVertices) {
+    // More floats than the seven the shaders read: the extra ones are kept in place.
+    const MeshFileImage image =
+        makeMeshImage({"browUp", "jawOpen", "smile"}, {.vertexCount = 4,
+                                                       .staticVertexCount = 6,
+                                                       .baseFloats = 9,
+                                                       .targetFloats = 8,
+                                                       .staticFloats = 10});
+    const MeshFile file = read(image);
+    expectMeshesMatchImage(file, image);
+    EXPECT_THAT(file.headMesh->targetNames(),
+                ElementsAreArray(std::vector<std::string>{"browUp", "jawOpen", "smile"}));
+}
+
+TEST_F(MeshFileTest, NameRecordsYieldTheTextBeforeTheFirstZeroByte) {
+    // An empty name is a 5-byte record; a zero inside a name cuts the name but not the record;
+    // equal names are all kept, in file order, each with its own block.
+    const std::vector<std::string> names{"", std::string("jaw\0open", 8), "smile", "smile"};
+    const MeshFileImage image = makeMeshImage(names);
+    const MeshFile file = read(image);
+
+    expectMeshesMatchImage(file, image);
+    EXPECT_THAT(file.headMesh->targetNames(),
+                ElementsAreArray(std::vector<std::string>{"", "jaw", "smile", "smile"}));
+    EXPECT_EQ(file.headMesh->getTarget(2).block[0], markedValue(3, 0, 0));
+    EXPECT_EQ(file.headMesh->getTarget(3).block[0], markedValue(4, 0, 0));
+}
+
+TEST_F(MeshFileTest, ReadsAHeadWithoutTargets) {
+    const MeshFileImage image = makeMeshImage({});
+    const MeshFile file = read(image);
+
+    expectMeshesMatchImage(file, image);
+    EXPECT_TRUE(file.headMesh->targetNames().empty());
+    EXPECT_THROW(file.headMesh->getTarget(0), DemoError);
+}
+
+TEST_F(MeshFileTest, GetTargetAddressesEachBlockInPlace) {
+    const MeshFileImage image = makeMeshImage({"a", "b", "c"}, {.vertexCount = 5});
+    const MeshFile file = read(image);
+    const HeadMesh& head = *file.headMesh;
+
+    for (std::int32_t k = 0; k < 3; ++k) {
+        const HeadMesh::Target target = head.getTarget(k);
+        EXPECT_EQ(target.name, image.targetNames[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(target.block, head.vertexData() + 7 * 5 + 7 * 5 * k);
+        EXPECT_THAT(floatsAt(target.block, 7 * 5),
+                    ElementsAreArray(image.targetBlocks[static_cast<std::size_t>(k)]));
+    }
+    try {
+        head.getTarget(3);
+        ADD_FAILURE() << "target 3 of 3 was returned";
+    } catch (const DemoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("target 3"));
+    }
+    EXPECT_THROW(head.getTarget(-1), DemoError);
+}
+
+TEST_F(MeshFileTest, IgnoresBytesAfterTheStaticIndices) {
+    const MeshFileImage image = makeMeshImage({"a", "b"});
+    const MeshFile file =
+        readBytes(encodeMeshFile(image) + std::string("\xff\xff\xff\x7f junk", 9));
+    expectMeshesMatchImage(file, image);
+}
+
+TEST_F(MeshFileTest, AcceptsMeshesOfExactly65536Vertices) {
+    // The fan indices reach vertex 65535, the last one a 16-bit index can address.
+    const MeshFileImage image =
+        makeMeshImage({"a"}, {.vertexCount = 65536, .staticVertexCount = 65536});
+    const MeshFile file = read(image);
+    EXPECT_EQ(file.headMesh->vertexCount(), 65536);
+    EXPECT_EQ(file.staticMesh->vertexCount(), 65536u);
+    EXPECT_EQ(file.headMesh->indices()[file.headMesh->indexCount() - 1], 65535);
+}
+
+TEST_F(MeshFileTest, RejectsAFileThatCannotBeOpened) {
+    const std::string missing = (directory_.path() / "missing.dat").string();
+    try {
+        readMeshFile(missing);
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const DemoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("cannot open mesh file " + missing));
+    }
+    EXPECT_THROW(readMeshFile(directory_.path().string()), DemoError);
+}
+
+TEST_F(MeshFileTest, RejectsEveryFileThatEndsEarly) {
+    const MeshFileImage image = makeMeshImage({"abcdefgh", "bb"});
+    const std::string whole = encodeMeshFile(image);
+    for (std::size_t length = 0; length < whole.size(); ++length)
+        EXPECT_THROW(readBytes(whole.substr(0, length)), DemoError) << "cut at " << length;
+
+    expectRejected("", "ends before the floats per base vertex");
+    expectRejected(whole.substr(0, 18), "ends before the head index count");
+    expectRejected(whole.substr(0, 30), "the base vertices and target blocks would run past");
+    expectRejected(whole.substr(0, headIndicesOffset(image) + 1), "the head indices would run");
+    expectRejected(whole.substr(0, nameRecordOffset(image, 0) + 9), "the target names would run");
+    expectRejected(whole.substr(0, nameRecordOffset(image, 1) + 2),
+                   "ends before the length of target name 1");
+    expectRejected(whole.substr(0, nameRecordOffset(image, 1) + 6), "target name 1 would run");
+    expectRejected(whole.substr(0, staticHeaderOffset(image)),
+                   "ends before the floats per static vertex");
+    expectRejected(whole.substr(0, staticIndicesOffset(image) - 1), "the static vertices would");
+    expectRejected(whole.substr(0, whole.size() - 1), "the static indices would run past");
+}
+
+TEST_F(MeshFileTest, RejectsNegativeCounts) {
+    const MeshFileImage image = makeMeshImage({"a", "b"});
+    const std::size_t staticHeader = staticHeaderOffset(image);
+    expectRejected(patched(image, 8, -1), "the head vertex count is negative (-1)");
+    expectRejected(patched(image, targetCountOffset, -2), "the target count is negative (-2)");
+    expectRejected(patched(image, headIndexCountOffset, -3), "the head index count is negative");
+    expectRejected(patched(image, nameRecordOffset(image, 1), -1),
+                   "the length of target name 1 is negative (-1)");
+    expectRejected(patched(image, staticHeader + 4, -4), "the static vertex count is negative");
+    expectRejected(patched(image, staticHeader + 8, std::numeric_limits<std::int32_t>::min()),
+                   "the static index count is negative");
+}
+
+TEST_F(MeshFileTest, RejectsCountsBeyondTheFileBeforeAllocating) {
+    const MeshFileImage image = makeMeshImage({"a", "b"});
+    const std::size_t staticHeader = staticHeaderOffset(image);
+    expectRejected(patched(image, headIndexCountOffset, 1'000'000'000),
+                   "the head indices would run past the end of the file (4000000000 bytes");
+    expectRejected(patched(image, targetCountOffset, int32Max),
+                   "the base vertices and target blocks would run past");
+    expectRejected(patched(image, nameRecordOffset(image, 0), int32Max),
+                   "target name 0 would run past the end of the file (2147483648 bytes");
+    expectRejected(patched(image, staticHeader + 4, 65536), "the static vertices would run past");
+    expectRejected(patched(image, staticHeader + 8, int32Max), "the static indices would run past");
+
+    // Without vertices the blocks take no bytes, but every name record still takes five.
+    const MeshFileImage empty = makeMeshImage({}, {.vertexCount = 0});
+    expectRejected(patched(empty, targetCountOffset, 400'000'000), "the target names would run");
+
+    // (7 + T * Ft) * V * 4 does not fit in 64 bits.
+    std::string overflowing = patched(image, targetCountOffset, int32Max);
+    patchInt32(overflowing, 4, int32Max / 4);
+    patchInt32(overflowing, 8, 65536);
+    expectRejected(overflowing, "the size of the base vertices and target blocks overflows");
+}
+
+TEST_F(MeshFileTest, RejectsVerticesOfFewerThanSevenFloats) {
+    const MeshFileImage image = makeMeshImage({"a"});
+    const std::size_t staticHeader = staticHeaderOffset(image);
+    expectRejected(patched(image, 0, 6), "the floats per base vertex is 6, at least 7");
+    expectRejected(patched(image, 0, -7), "the floats per base vertex is -7, at least 7");
+    expectRejected(patched(image, 4, 6), "the floats per target vertex is 6, at least 7");
+    expectRejected(patched(image, staticHeader, 0), "the floats per static vertex is 0");
+    // A vertex whose byte size does not fit a 32-bit stride, even in a mesh without vertices.
+    const MeshFileImage empty = makeMeshImage({}, {.vertexCount = 0});
+    expectRejected(patched(empty, 0, int32Max / 4 + 1), "floats per base vertex 536870912 is too");
+}
+
+TEST_F(MeshFileTest, RejectsMoreThan65536Vertices) {
+    const MeshFileImage image = makeMeshImage({"a"});
+    expectRejected(patched(image, 8, 65537), "the head vertex count 65537 is above the limit");
+    expectRejected(patched(image, staticHeaderOffset(image) + 4, 65537),
+                   "the static vertex count 65537 is above the limit");
+}
+
+TEST_F(MeshFileTest, RejectsANameRecordWithoutItsZeroByte) {
+    const MeshFileImage image = makeMeshImage({"abc", "def"});
+    std::string bytes = encodeMeshFile(image);
+    patchBytes(bytes, nameRecordOffset(image, 1) + 4 + 3, "x");
+    expectRejected(bytes, "target name 1 has no zero byte in its 4 bytes");
+}
+
+TEST_F(MeshFileTest, RejectsIndicesOutsideTheirMesh) {
+    const MeshFileImage image = makeMeshImage({"a"}, {.vertexCount = 4, .staticVertexCount = 5});
+    const std::size_t headIndices = headIndicesOffset(image);
+    const std::size_t staticIndices = staticIndicesOffset(image);
+    const std::size_t lastStaticIndex = staticIndices + 4 * (image.staticIndices.size() - 1);
+    expectRejected(patched(image, headIndices + 4, 4),
+                   "head index 1 is 4, outside the 4 vertices of the mesh");
+    expectRejected(patched(image, headIndices, -1), "head index 0 is -1");
+    expectRejected(patched(image, lastStaticIndex, 5), "static index 8 is 5, outside the 5");
+    expectRejected(patched(image, staticIndices, std::numeric_limits<std::int32_t>::min()),
+                   "static index 0 is -2147483648");
+}
+
+} // namespace
