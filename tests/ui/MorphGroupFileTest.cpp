@@ -1,0 +1,145 @@
+#include "ui/MorphGroupFile.h"
+
+#include "common/DemoError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MorphGroupFileTest : public ::testing::Test {
+  protected:
+    std::string write(const std::string& content, const QString& name = "groups.xml") {
+        const QString path = directory_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content.data(), static_cast<qint64>(content.size()));
+        return path.toStdString();
+    }
+
+    std::vector<MorphGroup> load(const std::string& content) {
+        return loadMorphGroups(write(content));
+    }
+
+    // The reason must name the file and say what is wrong with it.
+    void expectRejected(const std::string& content, const std::string& reasonPart) {
+        const std::string path = write(content);
+        try {
+            loadMorphGroups(path);
+            ADD_FAILURE() << "accepted: " << content;
+        } catch (const DemoError& error) {
+            const std::string reason = error.what();
+            EXPECT_NE(reason.find(path), std::string::npos) << reason;
+            EXPECT_NE(reason.find(reasonPart), std::string::npos) << reason;
+        }
+    }
+
+    QTemporaryDir directory_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(MorphGroupFileTest, ReadsGroupsAndTargetsInDocumentOrder) {
+    const auto groups = load(R"(<?xml version="1.0"?>
+<!-- head targets -->
+<Other name="ignored"><Target name="notRead"/></Other>
+<MorphGroups>
+    <Group name="Eyes">
+        <Target name="blink"/>
+        <Target name="squint"/>
+    </Group>
+    <Anything name="Mouth &amp; Jaw">
+        <Target name="jawOpen"/>
+        <Target name="blink"/>
+    </Anything>
+    <Group name="Eyes"><Target name="browUp"/></Group>
+</MorphGroups>
+<MorphGroups><Group name="second list is not read"/></MorphGroups>)");
+
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].name, "Eyes");
+    EXPECT_EQ(groups[0].targetNames, (Names{"blink", "squint"}));
+    // Any tag makes a group; entities arrive decoded.
+    EXPECT_EQ(groups[1].name, "Mouth & Jaw");
+    // A target may stand in several groups, and two groups may share a name.
+    EXPECT_EQ(groups[1].targetNames, (Names{"jawOpen", "blink"}));
+    EXPECT_EQ(groups[2].name, "Eyes");
+    EXPECT_EQ(groups[2].targetNames, (Names{"browUp"}));
+}
+
+TEST_F(MorphGroupFileTest, ReadsTargetsOnlyFromTheFirstTargetOn) {
+    const auto groups = load(R"(<MorphGroups>
+    <Group name="NoTargets"><Note name="a"/><Shape name="b"/></Group>
+    <Group name="Empty"/>
+    <Group name="Late"><Info name="skipped"/><!-- skipped --><Target name="first"/><Shape name="second"/></Group>
+</MorphGroups>)");
+
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_TRUE(groups[0].targetNames.empty());
+    EXPECT_TRUE(groups[1].targetNames.empty());
+    // From the first <Target> on every sibling is a target, whatever its tag.
+    EXPECT_EQ(groups[2].targetNames, (Names{"first", "second"}));
+}
+
+TEST_F(MorphGroupFileTest, EmptyGroupListAndNamesAsBytes) {
+    EXPECT_TRUE(load("<MorphGroups/>").empty());
+    EXPECT_TRUE(load("<MorphGroups>\n  \n</MorphGroups>").empty());
+
+    const auto groups =
+        load("<MorphGroups><G name=\"Br\xc3\xa9\"><Target name=\"x y\"/></G></MorphGroups>");
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].name, "Br\xc3\xa9");
+    EXPECT_EQ(groups[0].targetNames, (Names{"x y"}));
+}
+
+TEST_F(MorphGroupFileTest, DefaultPathIsRelativeToTheWorkingDirectory) {
+    ASSERT_TRUE(QDir(directory_.path()).mkpath("data/meshes"));
+    write("<MorphGroups><Group name=\"Eyes\"><Target name=\"blink\"/></Group></MorphGroups>",
+          "data/meshes/headModel.xml");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(directory_.path()));
+    std::vector<MorphGroup> groups;
+    EXPECT_NO_THROW(groups = loadMorphGroups());
+    QDir::setCurrent(previous);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].targetNames, (Names{"blink"}));
+
+    QTemporaryDir emptyDirectory;
+    ASSERT_TRUE(QDir::setCurrent(emptyDirectory.path()));
+    EXPECT_THROW(loadMorphGroups(), DemoError);
+    QDir::setCurrent(previous);
+}
+
+TEST_F(MorphGroupFileTest, RejectsFilesThatCannotBeRead) {
+    const std::string missing = directory_.filePath("missing.xml").toStdString();
+    EXPECT_THROW(loadMorphGroups(missing), DemoError);
+    EXPECT_THROW(loadMorphGroups(directory_.path().toStdString()), DemoError);
+    expectRejected("", "empty");
+    // The parser's own description and the row of the fault are part of the reason.
+    expectRejected("<MorphGroups>\n<Group name=\"a\">\n</MorphGroups>", "row 3");
+    expectRejected("<MorphGroups><Group name=\"a></MorphGroups>", "row 1");
+}
+
+TEST_F(MorphGroupFileTest, RejectsFilesOfTheWrongShape) {
+    expectRejected("<Groups><Group name=\"a\"/></Groups>", "no top-level <MorphGroups>");
+    expectRejected("<Root><MorphGroups/></Root>", "no top-level <MorphGroups>");
+    expectRejected("<!--MorphGroups--><Other/>", "no top-level <MorphGroups>");
+    expectRejected("<MorphGroups><Group/></MorphGroups>", "group has no \"name\"");
+    expectRejected("<MorphGroups><Group Name=\"a\"/></MorphGroups>", "group has no \"name\"");
+    expectRejected("<MorphGroups><Group name=\"a\"><Target/></Group></MorphGroups>",
+                   "target has no \"name\"");
+    expectRejected(
+        "<MorphGroups><Group name=\"a\"><Target name=\"t\"/><Shape/></Group></MorphGroups>",
+        "target has no \"name\"");
+    expectRejected(
+        "<MorphGroups><Group name=\"a\"><Target name=\"t\"/><!-- c --></Group></MorphGroups>",
+        "non-element node");
+    expectRejected("<MorphGroups><Group name=\"a\"><Target name=\"t\"/>text</Group></MorphGroups>",
+                   "non-element node");
+    expectRejected("<MorphGroups><!-- c --><Group name=\"a\"/></MorphGroups>", "non-element node");
+    expectRejected("<MorphGroups>loose text</MorphGroups>", "non-element node");
+}
+
+} // namespace

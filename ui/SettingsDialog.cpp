@@ -1,0 +1,116 @@
+#include "ui/SettingsDialog.h"
+
+#include "common/DemoError.h"
+#include "model/MorphChannelSet.h"
+#include "ui/DialogBuilder.h"
+#include "ui/MorphGroupFile.h"
+#include "ui/Trackbar.h"
+#include "ui/WeightScale.h"
+
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QWindow>
+
+namespace dialogItem {
+constexpr int targetTree = 1001;
+constexpr int channelList = 1002;
+constexpr int weightSlider = 1003;
+constexpr int weightLabel = 1004;
+} // namespace dialogItem
+
+SettingsDialog::SettingsDialog(MorphChannelSet* channels, std::vector<MorphGroup> groups)
+    : channels_(channels), groups_(std::move(groups)) {
+    if (channels_ == nullptr)
+        throw DemoError("the settings dialog needs a morph channel set");
+}
+
+SettingsDialog::~SettingsDialog() {
+    delete dialogWindow_.data();
+}
+
+void SettingsDialog::onInitDialog(SettingsDialogWindow* window) {
+    dialogWindow_ = window;
+    fillTargetTree();
+    fillChannelList();
+
+    weightSlider_ = findDialogControl<Trackbar>(*window, dialogItem::weightSlider);
+    {
+        const QSignalBlocker blocker(weightSlider_.data());
+        weightSlider_->setRange(0, weightSliderMaximum);
+        weightSlider_->setValue(0);
+    }
+    // The label keeps its template text until a weight is first shown.
+    weightLabel_ = findDialogControl<QLabel>(*window, dialogItem::weightLabel);
+
+    connectDialogMessages();
+}
+
+void SettingsDialog::fillTargetTree() {
+    targetTree_ = findDialogControl<QTreeWidget>(*dialogWindow_, dialogItem::targetTree);
+    // Items carry their index: a group its place in groups_, a target its place in its group.
+    for (std::size_t groupIndex = 0; groupIndex < groups_.size(); ++groupIndex) {
+        const MorphGroup& group = groups_[groupIndex];
+        auto* groupItem =
+            new QTreeWidgetItem(targetTree_.data(), {QString::fromLatin1(group.name)});
+        groupItem->setData(0, Qt::UserRole, static_cast<qulonglong>(groupIndex));
+        for (std::size_t targetIndex = 0; targetIndex < group.targetNames.size(); ++targetIndex) {
+            auto* targetItem = new QTreeWidgetItem(
+                groupItem, {QString::fromLatin1(group.targetNames[targetIndex])});
+            targetItem->setData(0, Qt::UserRole, static_cast<qulonglong>(targetIndex));
+        }
+    }
+}
+
+// Qt signals stand in for the dialog's messages: mouse clicks and double clicks on a channel
+// row, and any change the user makes to the slider. Code that moves the slider blocks its
+// signals, so only the user reaches onWeightScroll. Tree signals are not connected: the tree's
+// selection is read only when a channel row is double-clicked.
+void SettingsDialog::connectDialogMessages() {
+    QObject::connect(channelList_.data(), &QAbstractItemView::clicked, channelList_.data(),
+                     [this](const QModelIndex& index) { onChannelClick(index, false); });
+    QObject::connect(channelList_.data(), &QAbstractItemView::doubleClicked, channelList_.data(),
+                     [this](const QModelIndex& index) { onChannelClick(index, true); });
+    QObject::connect(weightSlider_.data(), &Trackbar::valueChanged, weightSlider_.data(),
+                     [this] { onWeightScroll(); });
+}
+
+SettingsDialogWindow* createDialogWindow(QWindow* mainWindow, SettingsDialog& dialog) {
+    const DialogTemplate dialogTemplate = loadDialogTemplate(settingsDialogTemplatePath);
+    auto window = std::make_unique<SettingsDialogWindow>();
+    buildDialog(*window, dialogTemplate);
+
+    // Owned by the main window: kept above it by the window manager, and deleted with it.
+    window->winId();
+    window->windowHandle()->setTransientParent(mainWindow);
+    SettingsDialogWindow* owned = window.get();
+    QObject::connect(mainWindow, &QObject::destroyed, owned, [owned] { delete owned; });
+
+    dialog.onInitDialog(owned);
+    return window.release();
+}
+
+namespace {
+
+// The frame's top-left corner goes to the main frame's top-right corner; the frame takes the
+// main frame's height and keeps its own width.
+void placeBesideMainWindow(QWidget& window, const QWindow& mainWindow) {
+    const QRect mainFrame = mainWindow.frameGeometry();
+    const int frameExtraHeight = window.frameGeometry().height() - window.height();
+    const int clientHeight = std::max(0, mainFrame.height() - frameExtraHeight);
+    window.setFixedSize(window.width(), clientHeight);
+    window.move(mainFrame.x() + mainFrame.width(), mainFrame.y());
+}
+
+} // namespace
+
+std::unique_ptr<SettingsDialog> createSettingsDialog(QWindow* mainWindow,
+                                                     MorphChannelSet* channels) {
+    if (mainWindow == nullptr)
+        throw DemoError("the settings dialog needs a main window");
+    auto dialog = std::make_unique<SettingsDialog>(channels, loadMorphGroups());
+    SettingsDialogWindow* window = createDialogWindow(mainWindow, *dialog);
+    window->show();
+    placeBesideMainWindow(*window, *mainWindow);
+    return dialog;
+}
