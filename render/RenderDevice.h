@@ -82,7 +82,16 @@ class RenderDevice {
     // The back buffer as A8R8G8B8 words, top row first: what the next present would show.
     std::vector<std::uint32_t> readBackBuffer();
 
+    // For checks: the 16-bit indices an index buffer holds, and what the last drawIndexed drew.
+    std::vector<std::uint16_t> readIndexBuffer(std::int32_t index);
+    struct DrawCall {
+        std::int32_t vertexCount = 0;
+        std::int32_t triangleCount = 0;
+    };
+    DrawCall lastDraw() const { return lastDraw_; }
+
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    DrawCall lastDraw_;
 };

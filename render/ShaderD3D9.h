@@ -1,8 +1,14 @@
 #pragma once
 
+#include "render/ConstantTable.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <glm/glm.hpp>
+#include <map>
 #include <string>
+
+class QOpenGLFunctions_4_5_Core;
 
 enum class ShaderType : std::int32_t { Vertex = 0, Pixel = 1 };
 
@@ -18,4 +24,41 @@ class IShaderD3D9 {
     virtual std::uint32_t getSamplerIndex(const std::string& name) = 0;
 };
 
-class ShaderD3D9; // the OpenGL implementation; the render device owns every instance
+// The OpenGL shader: a separable program with its own uniform buffer for its constants. Each name
+// is looked up in the constant table once and its handle kept; a name the code does not reference
+// keeps a null handle, and every use of it throws DemoError. The render device creates and owns
+// every instance.
+class ShaderD3D9 : public IShaderD3D9 {
+  public:
+    // Builds the program from GLSL; throws DemoError naming sourceName when it does not link.
+    ShaderD3D9(ShaderType type, QOpenGLFunctions_4_5_Core& gl, const std::string& glsl,
+               ConstantTable constants, std::string sourceName);
+    ~ShaderD3D9() override;
+    ShaderD3D9(const ShaderD3D9&) = delete;
+    ShaderD3D9& operator=(const ShaderD3D9&) = delete;
+
+    void setFloat(const std::string& name, float value) override;
+    void setVector(const std::string& name, const glm::vec4& value) override;
+    void setMatrix(const std::string& name, const glm::mat4& value) override;
+    std::uint32_t getSamplerIndex(const std::string& name) override;
+
+    ShaderType type() const { return type_; }
+    std::uint32_t program() const { return program_; }
+    // 0 when the code references no numeric constant.
+    std::uint32_t uniformBuffer() const { return uniformBuffer_; }
+    // How many times a name reached the constant table's lookup.
+    std::size_t constantLookupCount() const { return constantTable_.lookupCount(); }
+
+  private:
+    ConstantHandle handleOf(const std::string& name);
+    ConstantHandle numericConstant(const std::string& name, ConstantShape shape);
+    void write(ConstantHandle constant, const void* data, std::uint32_t size);
+
+    ShaderType type_;
+    QOpenGLFunctions_4_5_Core& gl_;
+    std::string sourceName_;
+    std::uint32_t program_ = 0;
+    std::uint32_t uniformBuffer_ = 0;
+    ConstantTable constantTable_;
+    std::map<std::string, ConstantHandle, std::less<>> handleCache_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class QOpenGLFunctions_4_5_Core;
+
+// The off-screen back buffer: RGBA8 colour and 24-bit depth with 8-bit stencil, at a fixed size
+// whatever the window's size. Frames render into it; present copies it into the window.
+class GlBackBuffer {
+  public:
+    GlBackBuffer(QOpenGLFunctions_4_5_Core& gl, std::int32_t width, std::int32_t height);
+    ~GlBackBuffer();
+    GlBackBuffer(const GlBackBuffer&) = delete;
+    GlBackBuffer& operator=(const GlBackBuffer&) = delete;
+
+    // Makes it the target of drawing, over its whole size.
+    void bindForDrawing();
+    // Scales it linearly into the given framebuffer of the given size.
+    void blitTo(std::uint32_t framebuffer, std::int32_t width, std::int32_t height);
+    // A8R8G8B8 words, top row first.
+    std::vector<std::uint32_t> read();
+
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+
+  private:
+    QOpenGLFunctions_4_5_Core& gl_;
+    std::int32_t width_;
+    std::int32_t height_;
+    std::uint32_t framebuffer_ = 0;
+    std::uint32_t colour_ = 0;
+    std::uint32_t depthStencil_ = 0;
+};

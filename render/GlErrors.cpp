@@ -1,0 +1,20 @@
+#include "render/GlErrors.h"
+
+#include "common/DemoError.h"
+
+#include <QOpenGLFunctions_4_5_Core>
+#include <cstdio>
+#include <string>
+
+void throwOnGlError(QOpenGLFunctions_4_5_Core& gl, const char* operation) {
+    GLenum first = gl.glGetError();
+    if (first == GL_NO_ERROR) {
+        return;
+    }
+    // Drain the remaining flags so the next operation starts clean.
+    for (int k = 0; k < 16 && gl.glGetError() != GL_NO_ERROR; ++k) {
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%04X", first);
+    throw DemoError(std::string(operation) + ": OpenGL error " + code);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "render/RenderDevice.h"
+
+#include <QWindow>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A hidden 800 x 600 window with a render device on it, made the way the demo makes them.
+struct GlTestDevice {
+    GlTestDevice();
+    QWindow window;
+    std::unique_ptr<RenderDevice> device;
+};
+
+// A directory of shader files written by a test, removed with it.
+class TempShaderDir {
+  public:
+    TempShaderDir();
+    ~TempShaderDir();
+    TempShaderDir(const TempShaderDir&) = delete;
+    TempShaderDir& operator=(const TempShaderDir&) = delete;
+    std::filesystem::path write(const std::string& name, const std::string& source) const;
+
+  private:
+    std::filesystem::path directory_;
+};
+
+// A vertex in the layout of the meshes: position, then a four-float normal. The test shaders
+// read the normal slot as the vertex's colour.
+struct TestVertex {
+    float x, y, z;
+    float r, g, b, a;
+};
+
+// The two-element declaration of the static mesh: POSITION0 float3, NORMAL0 float4, stream 0.
+std::int32_t createPositionNormalDeclaration(RenderDevice& device);
+
+// A vertex shader that transforms by "viewProj" and passes the colour on, and a pixel shader that
+// outputs it; rowMajor declares the matrix row_major.
+std::string colourVertexShaderSource(bool rowMajor = false);
+std::string colourPixelShaderSource();

@@ -1,0 +1,179 @@
+#include "GlTestSupport.h"
+#include "common/DemoError.h"
+#include "render/ShaderD3D9.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <set>
+
+using ::testing::HasSubstr;
+
+namespace {
+const char* const morphVertexPath = "data/shaders/morphVertexShader.vsh";
+const char* const morphPixelPath = "data/shaders/morphPixelShader.psh";
+const char* const staticVertexPath = "data/shaders/staticVertexShader.vsh";
+const char* const staticPixelPath = "data/shaders/staticPixelShader.psh";
+
+const glm::mat4 someMatrix(2.0f);
+const glm::vec4 someVector(0.0f, 0.0f, 1.0f, 0.0f);
+} // namespace
+
+TEST(ShaderConstants, EachShaderLooksEachNameUpOnce) {
+    GlTestDevice gl;
+    ShaderD3D9* morph = gl.device->createShader(morphVertexPath, ShaderType::Vertex);
+    ShaderD3D9* fixed = gl.device->createShader(staticVertexPath, ShaderType::Vertex);
+    EXPECT_EQ(morph->constantLookupCount(), 0u);
+
+    morph->setMatrix("viewProj", someMatrix);
+    fixed->setMatrix("viewProj", someMatrix);
+    EXPECT_EQ(morph->constantLookupCount(), 1u);
+    EXPECT_EQ(fixed->constantLookupCount(), 1u);
+
+    for (int frame = 0; frame < 3; ++frame) {
+        morph->setMatrix("viewProj", someMatrix);
+        morph->setFloat("weight3", 0.5f);
+        morph->setVector("eyePosition", someVector);
+    }
+    EXPECT_EQ(morph->constantLookupCount(), 3u);
+    EXPECT_EQ(fixed->constantLookupCount(), 1u);
+}
+
+TEST(ShaderConstants, UnreferencedOrUnknownNamesFailAtEveryUse) {
+    GlTestDevice gl;
+    TempShaderDir dir;
+    const auto path = dir.write("partial.psh", R"(
+float4 used;
+float4 declaredOnly;
+float4x4 matrixUsed;
+sampler2D samplerUsed;
+sampler2D samplerDeclaredOnly;
+float4 Main(float2 uv : TEXCOORD0) : COLOR
+{
+    return used + tex2D(samplerUsed, uv) + matrixUsed[1];
+}
+)");
+    ShaderD3D9* shader = gl.device->createShader(path, ShaderType::Pixel);
+
+    for (int use = 0; use < 3; ++use) {
+        EXPECT_THROW(shader->setVector("declaredOnly", someVector), DemoError);
+        EXPECT_THROW(shader->setFloat("neverDeclared", 1.0f), DemoError);
+        EXPECT_THROW(shader->getSamplerIndex("samplerDeclaredOnly"), DemoError);
+    }
+    // The null handles were cached like any other: three names, three lookups.
+    EXPECT_EQ(shader->constantLookupCount(), 3u);
+    try {
+        shader->setMatrix("declaredOnly", someMatrix);
+        FAIL() << "no exception";
+    } catch (const DemoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("partial.psh"));
+        EXPECT_THAT(error.what(), HasSubstr("declaredOnly"));
+    }
+
+    EXPECT_NO_THROW(shader->setVector("used", someVector));
+    EXPECT_NO_THROW(shader->setMatrix("matrixUsed", someMatrix));
+    // A constant used as what it is not.
+    EXPECT_THROW(shader->setMatrix("used", someMatrix), DemoError);
+    EXPECT_THROW(shader->setVector("matrixUsed", someVector), DemoError);
+    EXPECT_THROW(shader->getSamplerIndex("used"), DemoError);
+    EXPECT_THROW(shader->setFloat("samplerUsed", 1.0f), DemoError);
+}
+
+TEST(ShaderConstants, SamplersTakeUnitsInDeclarationOrder) {
+    GlTestDevice gl;
+    TempShaderDir dir;
+    // Declared neither in the order of use nor alphabetically, with a constant in between.
+    const auto path = dir.write("samplers.psh", R"(
+sampler2D zeta;
+sampler2D unused;
+float4 tint;
+sampler3D alpha;
+sampler2D mid;
+float4 Main(float3 uvw : TEXCOORD0) : COLOR
+{
+    return tex2D(mid, uvw.xy) + tex3D(alpha, uvw) + tex2D(zeta, uvw.yx) * tint;
+}
+)");
+    ShaderD3D9* shader = gl.device->createShader(path, ShaderType::Pixel);
+    EXPECT_EQ(shader->getSamplerIndex("zeta"), 0u);
+    EXPECT_EQ(shader->getSamplerIndex("alpha"), 1u);
+    EXPECT_EQ(shader->getSamplerIndex("mid"), 2u);
+    EXPECT_THROW(shader->getSamplerIndex("unused"), DemoError);
+    EXPECT_EQ(shader->getSamplerIndex("zeta"), 0u);
+    EXPECT_EQ(shader->constantLookupCount(), 4u);
+}
+
+TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
+    GlTestDevice gl;
+    ShaderD3D9* morphVertex = gl.device->createShader(morphVertexPath, ShaderType::Vertex);
+    ShaderD3D9* morphPixel = gl.device->createShader(morphPixelPath, ShaderType::Pixel);
+    ShaderD3D9* staticVertex = gl.device->createShader(staticVertexPath, ShaderType::Vertex);
+    ShaderD3D9* staticPixel = gl.device->createShader(staticPixelPath, ShaderType::Pixel);
+
+    for (int channel = 0; channel < 7; ++channel) {
+        EXPECT_NO_THROW(morphVertex->setFloat("weight" + std::to_string(channel), 0.25f));
+    }
+    EXPECT_THROW(morphVertex->setFloat("weight7", 0.25f), DemoError);
+    for (ShaderD3D9* vertex : {morphVertex, staticVertex}) {
+        EXPECT_NO_THROW(vertex->setMatrix("viewProj", someMatrix));
+        EXPECT_NO_THROW(vertex->setVector("eyePosition", glm::vec4(0, -10, 450, 0)));
+    }
+    for (ShaderD3D9* pixel : {morphPixel, staticPixel}) {
+        EXPECT_NO_THROW(pixel->setVector("lightDir", someVector));
+        const std::set<std::uint32_t> units{pixel->getSamplerIndex("noiseTexture"),
+                                            pixel->getSamplerIndex("gradientTexture")};
+        EXPECT_EQ(units.size(), 2u);
+        EXPECT_LT(*units.rbegin(), 16u);
+    }
+    gl.device->bindShader(morphVertex);
+    gl.device->bindShader(morphPixel);
+    gl.device->bindShader(staticVertex);
+    gl.device->bindShader(staticPixel);
+    EXPECT_THROW(gl.device->bindShader(nullptr), DemoError);
+}
+
+TEST(ShaderCompile, FailuresNameTheFileAndReportTheCompilerMessages) {
+    GlTestDevice gl;
+    TempShaderDir dir;
+    const auto broken = dir.write("broken.psh", R"(
+float4 Main(float2 uv : TEXCOORD0) : COLOR
+{
+    return float4(uv, 0.0, 1.0)   // missing semicolon
+}
+)");
+    testing::internal::CaptureStderr();
+    try {
+        gl.device->createShader(broken, ShaderType::Pixel);
+        ADD_FAILURE() << "no exception";
+    } catch (const DemoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr(broken.string()));
+    }
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(messages, HasSubstr(broken.string()));
+    EXPECT_THAT(messages, HasSubstr("ERROR"));
+
+    const auto noMain = dir.write("nomain.vsh", "float4 Other() : POSITION { return 0; }\n");
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(gl.device->createShader(noMain, ShaderType::Vertex), DemoError);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("nomain.vsh"));
+
+    const auto missing = dir.write("present.vsh", "").parent_path() / "absent.vsh";
+    testing::internal::CaptureStderr();
+    try {
+        gl.device->createShader(missing, ShaderType::Vertex);
+        ADD_FAILURE() << "no exception";
+    } catch (const DemoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("absent.vsh"));
+    }
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("absent.vsh"));
+
+    // A vertex input with no attribute slot cannot be fed by any declaration.
+    const auto colourInput = dir.write("colour.vsh", R"(
+float4 Main(float4 position : POSITION0, float4 colour : COLOR0) : POSITION
+{
+    return position * colour;
+}
+)");
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(gl.device->createShader(colourInput, ShaderType::Vertex), DemoError);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("COLOR0"));
+}
