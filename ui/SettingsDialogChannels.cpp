@@ -60,7 +60,7 @@ void SettingsDialog::assignSelectedTarget(int row) {
         return;
     const QTreeWidgetItem* targetItem = selected.front();
     const QTreeWidgetItem* groupItem = targetItem->parent();
-    if (targetItem->childCount() > 0 || groupItem == nullptr)
+    if (groupItem == nullptr)
         return;
 
     const auto groupIndex = groupItem->data(0, Qt::UserRole).value<qulonglong>();
