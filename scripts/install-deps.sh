@@ -9,7 +9,7 @@ packages=(
     libgl-dev libgl1-mesa-dri
     libglm-dev glslang-dev glslang-tools libspirv-cross-c-shared-dev libtinyxml-dev
     googletest libgtest-dev libgmock-dev
-    xvfb xauth xdotool imagemagick x11-utils openbox wmctrl
+    xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev
     clang libclang-rt-14-dev
 )
 

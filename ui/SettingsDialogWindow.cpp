@@ -4,6 +4,8 @@
 
 SettingsDialogWindow::SettingsDialogWindow() : QWidget(nullptr) {}
 
+// Closes requested by the window system arrive as spontaneous events; those from close() or
+// from quitting the application do not.
 void SettingsDialogWindow::closeEvent(QCloseEvent* event) {
-    event->ignore();
+    event->setAccepted(!event->spontaneous());
 }

@@ -2,8 +2,9 @@
 
 #include <QWidget>
 
-// The settings tool window. It stays open for the whole run: its close button does nothing,
-// and it goes only when its owner deletes it.
+// The settings tool window. It stays open for the whole run: its close button (and any other
+// close the window system asks for) does nothing. The program itself may still close it, so an
+// application quit, which first closes every window, is not refused.
 class SettingsDialogWindow : public QWidget {
     Q_OBJECT
 
