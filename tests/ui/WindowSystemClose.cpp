@@ -39,7 +39,8 @@ bool requestCloseFromWindowSystem(const std::vector<QWidget*>& windows) {
         xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char*>(&event));
     }
-    xcb_flush(connection);
+    // A round trip makes sure the server has sent the messages before the connection goes.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_disconnect(connection);
     return true;
 }
