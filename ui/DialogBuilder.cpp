@@ -21,6 +21,8 @@ const char* const dialogItemIdProperty = "dialogItemId";
 constexpr std::array<std::string_view, 5> commonControlStyles = {
     "WS_CHILD", "WS_VISIBLE", "WS_BORDER", "WS_TABSTOP", "WS_GROUP"};
 
+// The template's font is applied in every case, so DS_SETFONT and DS_FIXEDSYS change nothing;
+// WS_POPUP is what every top-level widget is anyway.
 constexpr std::array<std::string_view, 6> windowStyles = {
     "WS_POPUP", "WS_CAPTION", "WS_SYSMENU", "DS_MODALFRAME", "DS_SETFONT", "DS_FIXEDSYS"};
 

@@ -4,6 +4,7 @@
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
 #include "ui/MorphGroupFile.h"
+#include "ui/SettingsDialogItems.h"
 #include "ui/Trackbar.h"
 #include "ui/WeightScale.h"
 
@@ -11,13 +12,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QWindow>
-
-namespace dialogItem {
-constexpr int targetTree = 1001;
-constexpr int channelList = 1002;
-constexpr int weightSlider = 1003;
-constexpr int weightLabel = 1004;
-} // namespace dialogItem
+#include <algorithm>
 
 SettingsDialog::SettingsDialog(MorphChannelSet* channels, std::vector<MorphGroup> groups)
     : channels_(channels), groups_(std::move(groups)) {
@@ -34,20 +29,20 @@ void SettingsDialog::onInitDialog(SettingsDialogWindow* window) {
     fillTargetTree();
     fillChannelList();
 
-    weightSlider_ = findDialogControl<Trackbar>(*window, dialogItem::weightSlider);
+    weightSlider_ = findDialogControl<Trackbar>(*window, settingsDialogItem::weightSlider);
     {
         const QSignalBlocker blocker(weightSlider_.data());
         weightSlider_->setRange(0, weightSliderMaximum);
         weightSlider_->setValue(0);
     }
     // The label keeps its template text until a weight is first shown.
-    weightLabel_ = findDialogControl<QLabel>(*window, dialogItem::weightLabel);
+    weightLabel_ = findDialogControl<QLabel>(*window, settingsDialogItem::weightLabel);
 
     connectDialogMessages();
 }
 
 void SettingsDialog::fillTargetTree() {
-    targetTree_ = findDialogControl<QTreeWidget>(*dialogWindow_, dialogItem::targetTree);
+    targetTree_ = findDialogControl<QTreeWidget>(*dialogWindow_, settingsDialogItem::targetTree);
     // Items carry their index: a group its place in groups_, a target its place in its group.
     for (std::size_t groupIndex = 0; groupIndex < groups_.size(); ++groupIndex) {
         const MorphGroup& group = groups_[groupIndex];

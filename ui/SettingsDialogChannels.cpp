@@ -3,6 +3,7 @@
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SettingsDialog.h"
+#include "ui/SettingsDialogItems.h"
 #include "ui/Trackbar.h"
 #include "ui/WeightScale.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr int channelListId = 1002;
 constexpr int channelColumn = 0;
 constexpr int targetColumn = 1;
 // The label's left edge sits this many pixels right of the thumb's left edge as the slider
@@ -22,7 +22,7 @@ constexpr int weightLabelThumbOffset = 44;
 } // namespace
 
 void SettingsDialog::fillChannelList() {
-    channelList_ = findDialogControl<QTreeWidget>(*dialogWindow_, channelListId);
+    channelList_ = findDialogControl<QTreeWidget>(*dialogWindow_, settingsDialogItem::channelList);
     channelList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     channelList_->setAllColumnsShowFocus(true);
     channelList_->setColumnCount(2);
