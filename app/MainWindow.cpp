@@ -14,6 +14,9 @@ MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
     setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     resize(frameSize_);
+    // A definite place before the window is shown, so the settings dialog can be placed beside
+    // it while it is still hidden.
+    setFramePosition(QPoint(32, 32));
     create();
 }
 

@@ -5,13 +5,13 @@
 #include "render/SceneHost.h"
 #include "render/ShaderD3D9.h"
 
+#include <QWindow>
 #include <string>
 #include <vector>
 
 namespace {
 constexpr std::uint32_t opaqueWhite = 0xFFFFFFFF;
 const glm::vec4 lightDirection(0.0f, 0.0f, 1.0f, 0.0f);
-constexpr std::size_t noiseVolumeBytes = 128 * 128 * 128 * 4;
 } // namespace
 
 Scene::Scene(const WindowTarget& target)

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The demo as its users drive it: both windows appear side by side, the slider and the target
+# tree change the head, the mouse orbits and zooms the camera, and closing the main window ends
+# the process with status 0.
+source "$(dirname "$0")/common.sh" "$1"
+
+# Pixels that differ between two pictures.
+pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+# Pixels of a picture that are not the white background.
+drawn_pixels() {
+    convert "$1" -fill black +opaque white -fill white -opaque black -format '%[fx:w*h*mean]' info:
+}
+# A window's frame rectangle on the screen as "left top width height".
+frame_rect() {
+    local window=$1 x y width height extents left right top bottom
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    x=$X y=$Y width=$WIDTH height=$HEIGHT
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | grep -oE '[0-9]+, [0-9]+, [0-9]+, [0-9]+' || echo '0, 0, 0, 0')
+    IFS=', ' read -r left right top bottom <<<"$extents"
+    echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))"
+}
+shot() { screenshot_window "$main" "$artifacts_dir/$1.png"; }
+
+start_demo
+main=$(wait_for_window "$MIRELDA_TITLE_PATTERN" 30) || fail "no main window"
+settings=$(wait_for_window "$MIRELDA_SETTINGS_PATTERN" 10) || fail "no settings window"
+wait_for_first_frame "$main" 20 || fail "no frame presented"
+sleep 0.5
+screenshot_screen "$artifacts_dir/start-screen.png"
+
+# The dialog's frame touches the main frame's top-right corner and is as tall.
+read -r mx my mw mh <<<"$(frame_rect "$main")"
+read -r sx sy sw sh <<<"$(frame_rect "$settings")"
+[[ $sx -eq $((mx + mw)) && $sy -eq $my && $sh -eq $mh ]] ||
+    fail "settings frame $sx,$sy ${sw}x$sh is not beside main frame $mx,$my ${mw}x$mh"
+echo "ok: windows side by side"
+
+# A head on a white background.
+shot neutral
+[[ "$(pixel_color "$main" 4 4)" == "srgb(255,255,255)" ]] || fail "background is not white"
+drawn=$(drawn_pixels "$artifacts_dir/neutral.png")
+((drawn > 20000)) || fail "only $drawn pixels of head drawn"
+echo "ok: head on white ($drawn pixels)"
+
+# Control positions inside the dialog, from the same template and fonts.
+declare -A at
+while read -r name x y; do at[$name]="$x $y"; done < <(cd "$work_dir" && "$build_dir/tests/e2e/dialog_probe" 2>/dev/null)
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+dialog_x=$X dialog_y=$Y
+click_in_dialog() { # name [button-or-count args]
+    local x y
+    read -r x y <<<"${at[$1]}"
+    xdotool mousemove --sync $((dialog_x + x)) $((dialog_y + y))
+    shift
+    xdotool click "$@" 1
+}
+drag_in_dialog() { # from to
+    local fx fy tx ty
+    read -r fx fy <<<"${at[$1]}"
+    read -r tx ty <<<"${at[$2]}"
+    xdotool mousemove --sync $((dialog_x + fx)) $((dialog_y + fy)) mousedown 1
+    for step in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove --sync $((dialog_x + fx + (tx - fx + 20) * step / 8)) $((dialog_y + fy))
+    done
+    xdotool mouseup 1
+}
+
+# Channel 0 selected, slider dragged to its end: the head changes and the label follows.
+screenshot_window "$settings" "$artifacts_dir/dialog-before.png"
+click_in_dialog row0
+drag_in_dialog thumb sliderEnd
+sleep 0.3
+shot channel0-weight1
+screenshot_window "$settings" "$artifacts_dir/dialog-after.png"
+changed=$(pixels_differing "$artifacts_dir/neutral.png" "$artifacts_dir/channel0-weight1.png")
+((changed > 200)) || fail "the slider changed only $changed pixels of the head"
+label_changed=$(pixels_differing "$artifacts_dir/dialog-before.png" "$artifacts_dir/dialog-after.png")
+((label_changed > 50)) || fail "the dialog did not change under the slider ($label_changed)"
+echo "ok: slider changes the head ($changed pixels)"
+
+# The last group's first target double-clicked onto channel 0: a new expression at weight 1.
+last_group=$(printf '%s\n' "${!at[@]}" | grep '^group' | sort -V | tail -n 1)
+click_in_dialog "$last_group"
+xdotool key Right Down
+click_in_dialog row0 --repeat 2 --delay 80
+sleep 0.3
+shot channel0-reassigned
+changed=$(pixels_differing "$artifacts_dir/channel0-weight1.png" "$artifacts_dir/channel0-reassigned.png")
+((changed > 200)) || fail "assigning a target changed only $changed pixels"
+echo "ok: double click assigns a target ($changed pixels)"
+
+# A left drag orbits the head; the wheel moves the camera closer and away.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --sync $((X + 300)) $((Y + 300)) mousedown 1
+for step in $(seq 1 30); do xdotool mousemove --sync $((X + 300 + step * 6)) $((Y + 300)); sleep 0.02; done
+xdotool mouseup 1
+sleep 0.3
+shot orbited
+changed=$(pixels_differing "$artifacts_dir/channel0-reassigned.png" "$artifacts_dir/orbited.png")
+((changed > 500)) || fail "dragging moved only $changed pixels"
+echo "ok: drag orbits ($changed pixels)"
+
+before=$(drawn_pixels "$artifacts_dir/orbited.png")
+for _ in $(seq 8); do xdotool click 4; sleep 0.05; done
+sleep 0.3
+shot closer
+closer=$(drawn_pixels "$artifacts_dir/closer.png")
+for _ in $(seq 16); do xdotool click 5; sleep 0.05; done
+sleep 0.3
+shot farther
+farther=$(drawn_pixels "$artifacts_dir/farther.png")
+((closer > before && farther < before)) || fail "wheel: $before -> closer $closer -> farther $farther"
+echo "ok: wheel zooms ($before -> $closer -> $farther pixels)"
+
+# Closing the main window ends the process with status 0 and takes the dialog with it.
+close_main_window
+status=$(wait_for_exit "$demo_pid" 20)
+demo_pid=""
+[[ "$status" == 0 ]] || fail "exit status $status"
+xdotool search --name "$MIRELDA_SETTINGS_PATTERN" >/dev/null 2>&1 && fail "settings window left behind"
+echo "ok: closing ends the demo with status 0"
