@@ -17,7 +17,7 @@ namespace {
 
 const char* const dialogItemIdProperty = "dialogItemId";
 
-// Styles every control may carry; the widget-specific ones are listed with each class below.
+// Styles every control may carry; those of each window class are listed with it below.
 constexpr std::array<std::string_view, 5> commonControlStyles = {
     "WS_CHILD", "WS_VISIBLE", "WS_BORDER", "WS_TABSTOP", "WS_GROUP"};
 
