@@ -11,7 +11,7 @@ int runReportingFailures(const std::function<void()>& demo);
 // What the box says.
 inline constexpr const char* errorBoxCaption = "Error Message";
 inline constexpr const char* errorBoxText =
-    "The demo must finish due an error. Please feel free to contact me: support@mirelda.dev";
+    "The demo must finish due an error. Please feel free to contact me: contact@mirelda.dev";
 
 // Tests replace the modal box with a recorder; an empty function restores the real box.
 using ErrorBoxPresenter = std::function<void(const std::string& caption, const std::string& text)>;

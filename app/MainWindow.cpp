@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "render/Scene.h"
+#include "ui/WindowFrame.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
@@ -22,10 +22,7 @@ MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
 
 void MainWindow::showAtFrameSize() {
     show();
-    // The frame margins are known only once the window manager has framed the window.
-    for (int attempt = 0; attempt < 50 && frameMargins().isNull(); ++attempt)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    const QMargins margins = frameMargins();
+    const QMargins margins = waitUntilFramed(*this);
     resize(frameSize_.width() - margins.left() - margins.right(),
            frameSize_.height() - margins.top() - margins.bottom());
 }

@@ -7,6 +7,7 @@
 #include "ui/SettingsDialogItems.h"
 #include "ui/Trackbar.h"
 #include "ui/WeightScale.h"
+#include "ui/WindowFrame.h"
 
 #include <QLabel>
 #include <QSignalBlocker>
@@ -91,7 +92,8 @@ namespace {
 // main frame's height and keeps its own width.
 void placeBesideMainWindow(QWidget& window, const QWindow& mainWindow) {
     const QRect mainFrame = mainWindow.frameGeometry();
-    const int frameExtraHeight = window.frameGeometry().height() - window.height();
+    const QMargins margins = waitUntilFramed(*window.windowHandle());
+    const int frameExtraHeight = margins.top() + margins.bottom();
     const int clientHeight = std::max(0, mainFrame.height() - frameExtraHeight);
     window.setFixedSize(window.width(), clientHeight);
     window.move(mainFrame.x() + mainFrame.width(), mainFrame.y());
