@@ -6,6 +6,7 @@
 #include "render/HlslCompiler.h"
 #include "render/ShaderSemantics.h"
 
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_4_5_Core>
 #include <QOpenGLVersionFunctionsFactory>
@@ -68,13 +69,13 @@ GLint glAddressMode(std::uint32_t mode) {
     switch (mode) {
     case AddressWrap:
         return GL_REPEAT;
-    case 2: // mirror
+    case AddressMirror:
         return GL_MIRRORED_REPEAT;
     case AddressClamp:
         return GL_CLAMP_TO_EDGE;
-    case 4: // border
+    case AddressBorder:
         return GL_CLAMP_TO_BORDER;
-    case 5: // mirror once
+    case AddressMirrorOnce:
         return GL_MIRROR_CLAMP_TO_EDGE;
     default:
         throw DemoError("setAddressMode: unknown address mode " + std::to_string(mode));
@@ -203,13 +204,25 @@ RenderDevice::RenderDevice(const WindowTarget& target) : impl_(std::make_unique<
 }
 
 RenderDevice::~RenderDevice() {
-    // The GL objects can only be deleted with the context current; without a window surface any
-    // more, destroying the context frees them all the same.
-    if (impl_->context->makeCurrent(impl_->window)) {
+    // GL objects can only be deleted with the context current. Closing a window destroys its
+    // surface, so the device may outlive it: an offscreen surface serves then.
+    QOffscreenSurface offscreen;
+    bool current = impl_->window->handle() != nullptr && impl_->context->makeCurrent(impl_->window);
+    if (!current) {
+        offscreen.setFormat(impl_->context->format());
+        offscreen.create();
+        current = offscreen.isValid() && impl_->context->makeCurrent(&offscreen);
+    }
+    if (current) {
         impl_->releaseResources();
         impl_->context->doneCurrent();
     } else {
-        impl_->shaders.clear();
+        // Without a current context no GL call may be made; destroying the context frees the
+        // GL objects, and the wrappers that would delete them are let go.
+        for (std::unique_ptr<ShaderD3D9>& shader : impl_->shaders) {
+            static_cast<void>(shader.release());
+        }
+        static_cast<void>(impl_->backBuffer.release());
     }
 }
 

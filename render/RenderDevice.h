@@ -31,7 +31,13 @@ struct MeshVertexElement {
 enum DeclType : std::int32_t { DeclFloat3 = 2, DeclFloat4 = 3 };
 enum DeclUsage : std::int32_t { UsagePosition = 0, UsageNormal = 3, UsageTexcoord = 5 };
 // Texture address modes, with their Direct3D 9 numbers.
-enum TextureAddress : std::uint32_t { AddressWrap = 1, AddressClamp = 3 };
+enum TextureAddress : std::uint32_t {
+    AddressWrap = 1,
+    AddressMirror = 2,
+    AddressClamp = 3,
+    AddressBorder = 4,
+    AddressMirrorOnce = 5
+};
 
 // The GPU: an OpenGL 4.5 core context on the main window, an 800 by 600 back buffer that is
 // scaled into the window on present, and tables of every resource made on it. Resources other

@@ -153,3 +153,23 @@ TEST(RenderDevice, DrawTakesTheVertexCountOfTheLastBoundBuffer) {
     EXPECT_EQ(device.lastDraw().vertexCount, 3);
     EXPECT_EQ(device.currentVertexBuffer(), three);
 }
+
+TEST(RenderDevice, OutlivesTheSurfaceOfItsWindow) {
+    // Closing the main window destroys its surface before the device goes.
+    GlTestDevice gl;
+    {
+        ColourShaders shaders(*gl.device);
+        createVertices(*gl.device, 3);
+        createIndices(*gl.device, {0, 1, 2});
+        gl.device->bindVertexDeclaration(createPositionNormalDeclaration(*gl.device));
+    }
+    gl.window.show();
+    gl.window.close();
+    ASSERT_EQ(gl.window.handle(), nullptr);
+    gl.device.reset();
+
+    // The process can go on with OpenGL: a new device on a new window works.
+    GlTestDevice next;
+    next.device->clear(0xFF336699, 1.0f, 0);
+    EXPECT_EQ(next.device->readBackBuffer()[0], 0xFF336699u);
+}
