@@ -99,8 +99,11 @@ class Translator {
             blockSize = describeGlobals(buffer, constants);
         }
         describeSamplers(resources.sampled_images, constants);
-        placeInputs(resources.stage_inputs);
-        placeOutputs(resources.stage_outputs);
+        // Every input and output gets its location, used or not, so none keeps a location that
+        // glslang assigned and that could clash with one given here.
+        const spirv_cross::ShaderResources interface = glsl_.get_shader_resources();
+        placeInputs(interface.stage_inputs);
+        placeOutputs(interface.stage_outputs);
 
         spirv_cross::CompilerGLSL::Options options;
         options.version = 450;
