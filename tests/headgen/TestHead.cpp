@@ -1,0 +1,42 @@
+#include "TestHead.h"
+
+#include <algorithm>
+#include <glm/geometric.hpp>
+
+const GeneratedHead& generated() {
+    static const GeneratedHead head = generateHead();
+    return head;
+}
+
+const LoadedHead& loaded() {
+    static const LoadedHead head(generated().meshFile);
+    return head;
+}
+
+std::vector<glm::dvec3> eyeCentres(const LoadedHead& head) {
+    std::vector<glm::dvec3> centres;
+    for (const auto& part : components(head.statics)) {
+        glm::dvec3 lo(1e300), hi(-1e300);
+        for (std::size_t t : part)
+            for (auto v : head.statics.triangles[t]) {
+                lo = glm::min(lo, head.statics.positions[v]);
+                hi = glm::max(hi, head.statics.positions[v]);
+            }
+        const glm::dvec3 size = hi - lo;
+        if (size.x > 12.0 && size.x < 16.0 && size.y > 12.0 && size.y < 16.0)
+            centres.push_back({0.5 * (lo.x + hi.x), 0.5 * (lo.y + hi.y), lo.z + 0.5 * size.x});
+    }
+    std::sort(centres.begin(), centres.end(),
+              [](const glm::dvec3& a, const glm::dvec3& b) { return a.x > b.x; });
+    return centres;
+}
+
+MeshView combined(const std::vector<glm::dvec3>& headPositions, const LoadedHead& head) {
+    MeshView mesh{headPositions, head.base.triangles};
+    const auto offset = static_cast<std::int32_t>(headPositions.size());
+    mesh.positions.insert(mesh.positions.end(), head.statics.positions.begin(),
+                          head.statics.positions.end());
+    for (const auto& t : head.statics.triangles)
+        mesh.triangles.push_back({t[0] + offset, t[1] + offset, t[2] + offset});
+    return mesh;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/MeshFileWriter.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A named group of morph targets for the settings dialog's tree.
+struct TargetGroup {
+    std::string name;
+    std::vector<std::string> targetNames;
+};
+
+// Everything the demo reads about its head: the mesh file's contents (skin and lower teeth
+// with their expression targets; eyeballs and upper teeth as the static mesh) and the groups.
+struct GeneratedHead {
+    MeshFileImage meshFile;
+    std::vector<TargetGroup> groups;
+};
+
+// Builds the head. Deterministic: the same bytes on every run.
+GeneratedHead generateHead();
+
+// Writes "headModelNew.dat" and "headModel.xml" into `directory`, creating it if needed.
+void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& directory);

@@ -1,0 +1,40 @@
+#include "MorphGroupsXml.h"
+
+namespace {
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string morphGroupsXml(const std::vector<TargetGroup>& groups) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MorphGroups>\n";
+    for (const TargetGroup& group : groups) {
+        xml += "    <Group name=\"" + escaped(group.name) + "\">\n";
+        for (const std::string& target : group.targetNames)
+            xml += "        <Target name=\"" + escaped(target) + "\"/>\n";
+        xml += "    </Group>\n";
+    }
+    xml += "</MorphGroups>\n";
+    return xml;
+}
