@@ -11,7 +11,9 @@ MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
     : frameSize_(frameWidth, frameHeight) {
     setSurfaceType(QSurface::OpenGLSurface);
     setTitle(title);
-    setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // Without CustomizeWindowHint the window manager is asked for its default buttons,
+    // maximize included.
+    setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     resize(frameSize_);
     // A definite place before the window is shown, so the settings dialog can be placed beside

@@ -1,0 +1,189 @@
+#include "render/Scene.h"
+
+#include "common/DemoError.h"
+#include "model/MeshFileWriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+constexpr int width = 800;
+constexpr int height = 600;
+constexpr float quadHalf = 20.0f;
+constexpr float shiftX = 60.0f;
+const glm::vec3 quadCentre(0.0f, -10.0f, 0.0f);
+const glm::vec3 staticCentre(-80.0f, 40.0f, 0.0f);
+
+// A square facing the camera, as 4 vertices of position + normal (w = 0).
+std::vector<float> square(const glm::vec3& centre, float half) {
+    std::vector<float> vertices;
+    for (const auto& corner :
+         {glm::vec2(-1, -1), glm::vec2(1, -1), glm::vec2(1, 1), glm::vec2(-1, 1)}) {
+        const glm::vec3 p = centre + glm::vec3(corner * half, 0.0f);
+        vertices.insert(vertices.end(), {p.x, p.y, p.z, 0.0f, 0.0f, 1.0f, 0.0f});
+    }
+    return vertices;
+}
+
+// The head is a square; target "shiftRight" moves it along +x, the seven others leave it be.
+MeshFileImage squareHead() {
+    MeshFileImage image;
+    image.vertexCount = 4;
+    image.baseVertices = square(quadCentre, quadHalf);
+    image.indices = {0, 1, 2, 0, 2, 3}; // counter-clockwise seen from +z
+    for (const char* name : {"a1", "a2", "a3", "a4", "a5", "a6", "shiftRight", "still"}) {
+        image.targetNames.push_back(name);
+        image.targetBlocks.push_back(
+            square(quadCentre + glm::vec3(std::string(name) == "shiftRight" ? shiftX : 0.0f, 0, 0),
+                   quadHalf));
+    }
+    image.staticVertexCount = 4;
+    image.staticVertices = square(staticCentre, 10.0f);
+    image.staticIndices = {0, 1, 2, 0, 2, 3};
+    return image;
+}
+
+struct Box {
+    int left = width, top = height, right = -1, bottom = -1;
+};
+
+bool isBackground(std::uint32_t argb) {
+    const auto channel = [&](int shift) { return (argb >> shift) & 0xFF; };
+    return channel(16) > 250 && channel(8) > 250 && channel(0) > 250;
+}
+
+// The bounding box of drawn pixels inside a region of the back buffer.
+std::optional<Box> drawnBox(const std::vector<std::uint32_t>& pixels, int x0, int y0, int x1,
+                            int y1) {
+    Box box;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (!isBackground(pixels[static_cast<std::size_t>(y * width + x)])) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    if (box.right < 0)
+        return std::nullopt;
+    return box;
+}
+
+// Where the camera puts a world point on the back buffer, in pixels from the top left.
+glm::vec2 projectToPixels(Scene& scene, const glm::vec3& point) {
+    const glm::mat4 viewProj = multiplyRowMajor(scene.camera().view(), scene.camera().projection());
+    const glm::vec4 clip = viewProj * glm::vec4(point, 1.0f);
+    const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+    return {(ndc.x + 1.0f) * 0.5f * width, (1.0f - ndc.y) * 0.5f * height};
+}
+
+class SceneTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dataDir.isValid());
+        const std::filesystem::path root = dataDir.path().toStdString();
+        std::filesystem::create_directories(root / "data/meshes");
+        std::filesystem::copy(std::filesystem::current_path() / "data/shaders",
+                              root / "data/shaders");
+        writeMeshFile(root / "data/meshes/headModelNew.dat", squareHead());
+        previousDir = QDir::currentPath();
+        QDir::setCurrent(dataDir.path());
+
+        window.setSurfaceType(QSurface::OpenGLSurface);
+        window.resize(width, height);
+        scene = std::make_unique<Scene>(WindowTarget{&window, width, height});
+        QDir::setCurrent(previousDir);
+    }
+
+    std::vector<std::uint32_t> frame() {
+        scene->renderFrame(1.0f / 60.0f);
+        return scene->readBackBuffer();
+    }
+
+    // The head square's pixels: everything right of the static square's column.
+    std::optional<Box> headBox(const std::vector<std::uint32_t>& pixels) {
+        return drawnBox(pixels, width / 2 - 100, 0, width, height);
+    }
+
+    void expectHeadAt(const std::vector<std::uint32_t>& pixels, float offsetX) {
+        const glm::vec2 low =
+            projectToPixels(*scene, quadCentre + glm::vec3(offsetX - quadHalf, -quadHalf, 0));
+        const glm::vec2 high =
+            projectToPixels(*scene, quadCentre + glm::vec3(offsetX + quadHalf, quadHalf, 0));
+        const auto box = headBox(pixels);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NEAR(box->left, low.x, 1.5);
+        EXPECT_NEAR(box->right + 1, high.x, 1.5);
+        EXPECT_NEAR(box->top, high.y, 1.5);
+        EXPECT_NEAR(box->bottom + 1, low.y, 1.5);
+    }
+
+    QTemporaryDir dataDir;
+    QString previousDir;
+    QWindow window;
+    std::unique_ptr<Scene> scene;
+};
+
+TEST_F(SceneTest, ChannelWeightsMoveTheHeadOnTheGpuToThePredictedPixels) {
+    MorphChannelSet& channels = scene->channelSet();
+    // The seven smallest names: "still" is left out, "shiftRight" is channel 6.
+    ASSERT_EQ(channels.getChannelTarget(6), "shiftRight");
+
+    expectHeadAt(frame(), 0.0f);
+    channels.setChannelWeight(1.0f, 6);
+    expectHeadAt(frame(), shiftX);
+    channels.setChannelWeight(0.5f, 6);
+    expectHeadAt(frame(), shiftX / 2);
+
+    // Moving the target to another channel keeps the blend; a channel on an unmoved target adds
+    // nothing.
+    channels.setChannelWeight(0.0f, 6);
+    channels.setChannelTarget("shiftRight", 0);
+    channels.setChannelWeight(1.0f, 0);
+    channels.setChannelTarget("still", 6);
+    channels.setChannelWeight(1.0f, 6);
+    expectHeadAt(frame(), shiftX);
+}
+
+TEST_F(SceneTest, BackgroundIsWhiteAndTheStaticMeshIsDrawnToo) {
+    const auto pixels = frame();
+    EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[static_cast<std::size_t>(height * width - 1)], 0xFFFFFFFFu);
+    const glm::vec2 staticMiddle = projectToPixels(*scene, staticCentre);
+    const auto box = drawnBox(pixels, 0, 0, width / 2 - 100, height);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_NEAR((box->left + box->right + 1) / 2.0, staticMiddle.x, 1.5);
+    EXPECT_NEAR((box->top + box->bottom + 1) / 2.0, staticMiddle.y, 1.5);
+}
+
+TEST_F(SceneTest, ATargetTheMeshLacksFailsAtTheNextFrame) {
+    scene->channelSet().setChannelTarget("noSuchTarget", 3); // accepted here...
+    EXPECT_THROW(scene->renderFrame(0.016f), DemoError);     // ...and refused when drawn
+}
+
+TEST_F(SceneTest, InputBeforeTheFirstFrameMovesNothingAndAfterItMovesTheCamera) {
+    const glm::vec3 start = scene->camera().eye();
+    scene->setDragging(true);
+    scene->onMouseMove(10, 0);
+    scene->onMouseMove(30, 0);
+    scene->onMouseWheel(120);
+    EXPECT_EQ(scene->camera().eye(), start);
+
+    scene->renderFrame(0.02f);
+    scene->onMouseWheel(120); // 20 units closer
+    EXPECT_NEAR(scene->camera().eye().z, start.z - 20.0f, 1e-3f);
+    scene->onMouseMove(50, 0); // a turn of 0.01 radians toward +x
+    EXPECT_GT(scene->camera().eye().x, 0.0f);
+    scene->setDragging(false);
+    const glm::vec3 afterDrag = scene->camera().eye();
+    scene->onMouseMove(90, 0);
+    EXPECT_EQ(scene->camera().eye(), afterDrag);
+}
+
+} // namespace
