@@ -27,6 +27,6 @@ else
     # An error box may be up: its OK button ends the demo.
     xdotool key --clearmodifiers Return 2>/dev/null || true
 fi
-status=$(wait_for_exit "$demo" 20)
-echo "Demo exit status: $status"
-exit "$status"
+wait_for_exit "$demo" 20
+echo "Demo exit status: $exit_status"
+exit "$exit_status"

@@ -47,22 +47,38 @@ wait_for_window() {
     return 1
 }
 
-# The colour of one pixel of a window, as ImageMagick's "srgb(r,g,b)".
+# The colour of one pixel of a window, as six hex digits (FFFFFF for white).
 pixel_color() {
     local window=$1 x=$2 y=$3
-    import -window "$window" -crop "1x1+$x+$y" txt:- 2>/dev/null | tail -n 1 |
-        grep -oE 'srgba?\([0-9,.]+\)|#[0-9A-Fa-f]{6}'
+    import -window "$window" -crop "1x1+$x+$y" png:- 2>/dev/null |
+        convert - -depth 8 -format '%[hex:p{0,0}]' info: 2>/dev/null | cut -c1-6
 }
 
 # Waits until the main window shows a presented frame: its white background at a corner.
 wait_for_first_frame() {
-    local window=$1 timeout=${2:-10} color
+    local window=$1 timeout=${2:-10}
     for _ in $(seq $((timeout * 10))); do
-        color=$(pixel_color "$window" 4 4)
-        [[ "$color" == "srgb(255,255,255)" || "$color" == "#FFFFFF" ]] && return 0
+        [[ "$(pixel_color "$window" 4 4)" == "FFFFFF" ]] && return 0
         sleep 0.1
     done
     return 1
+}
+
+# A window's client area on the screen as "left top width height" (xdotool's geometry counts
+# the window manager's frame twice, xwininfo does not).
+client_rect() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# The window's frame, client area plus the window manager's extents, as "left top width height".
+frame_rect() {
+    local x y width height left right top bottom extents
+    read -r x y width height <<<"$(client_rect "$1")"
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | grep -oE '[0-9]+, [0-9]+, [0-9]+, [0-9]+' ||
+        echo '0, 0, 0, 0')
+    IFS=', ' read -r left right top bottom <<<"$extents"
+    echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))"
 }
 
 screenshot_screen() { import -window root "$1"; }
@@ -71,17 +87,17 @@ screenshot_window() { import -window "$1" "$2"; }
 # Closes the main window through the window manager, as its close button does.
 close_main_window() { wmctrl -F -c "$MIRELDA_TITLE"; }
 
-# Waits up to $2 seconds for a process to end and prints its status; 124 when it did not end.
+# Waits up to $2 seconds for a child process to end and sets exit_status to its status; 124
+# when it did not end (it is then killed). Not for use in a subshell: only the parent can wait.
 wait_for_exit() {
     local pid=$1 timeout=${2:-10}
     for _ in $(seq $((timeout * 20))); do
         if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            echo $?
+            wait "$pid" && exit_status=0 || exit_status=$?
             return 0
         fi
         sleep 0.05
     done
     kill "$pid" 2>/dev/null
-    echo 124
+    exit_status=124
 }

@@ -31,15 +31,15 @@ start_demo() {
 # The journey for a damaged data file: the error box comes up with its caption and text, OK
 # ends the process with status 0, and standard error names the reason.
 expect_error_box() {
-    local reason_pattern=$1 name=$2 box status
+    local reason_pattern=$1 name=$2 box
     start_demo
     box=$(wait_for_window '^Error Message$' 30) || fail "no error box for $name"
     screenshot_window "$box" "$artifacts_dir/error-$name.png"
     xdotool windowactivate --sync "$box" key --clearmodifiers Return ||
         xdotool key --clearmodifiers Return
-    status=$(wait_for_exit "$demo_pid" 20)
+    wait_for_exit "$demo_pid" 20
     demo_pid=""
-    [[ "$status" == 0 ]] || fail "$name: exit status $status after OK"
+    [[ "$exit_status" == 0 ]] || fail "$name: exit status $exit_status after OK"
     grep -qE "$reason_pattern" "$work_dir/stderr.txt" ||
         fail "$name: standard error does not name the reason: $(cat "$work_dir/stderr.txt")"
     if grep -qiE 'segmentation|aborted|sanitizer' "$work_dir/stderr.txt"; then
