@@ -1,0 +1,166 @@
+// Measures the demo as it runs: the time from process start to the first presented frame,
+// split by stage; then ten seconds of the real frame loop with the CPU time of renderFrame, the
+// frame time including the GPU (llvmpipe renders on its own threads), the spread of frame
+// intervals, and the peak resident memory. Run it from the build directory.
+#include "app/FrameLoop.h"
+#include "app/MainWindow.h"
+#include "model/MorphChannelSet.h"
+#include "render/Scene.h"
+#include "ui/SettingsDialog.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// How long ago the kernel started this process, from /proc/self/stat and the uptime.
+double millisecondsSinceProcessStart() {
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(statFile)), {});
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int index = 3; index <= 22; ++index)
+        fields >> field; // field 22 is the start time in clock ticks after boot
+    const double startSeconds = std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptimeSeconds = 0;
+    uptimeFile >> uptimeSeconds;
+    return (uptimeSeconds - startSeconds) * 1000.0;
+}
+
+double threadCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+struct Summary {
+    double mean, deviation, minimum, maximum;
+};
+
+Summary summarize(const std::vector<double>& values) {
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
+    double squares = 0;
+    for (double value : values)
+        squares += (value - mean) * (value - mean);
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    return {mean, std::sqrt(squares / double(values.size())), *low, *high};
+}
+
+void printStage(const char* stage, double milliseconds) {
+    std::printf("  %-36s %8.1f ms\n", stage, milliseconds);
+}
+
+class QtPump final : public MessagePump {
+  public:
+    bool dispatchPending() override {
+        return QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents);
+    }
+    bool quitPosted() const override { return quit; }
+    bool quit = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double beforeMain = millisecondsSinceProcessStart();
+    auto stageStart = Clock::now();
+    QApplication application(argc, argv);
+    const double qtStart = millisecondsSince(stageStart);
+
+    stageStart = Clock::now();
+    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"), 800, 600);
+    const double windowTime = millisecondsSince(stageStart);
+
+    stageStart = Clock::now();
+    Scene scene(WindowTarget{&window, 800, 600});
+    const double sceneTime = millisecondsSince(stageStart);
+
+    stageStart = Clock::now();
+    const auto dialog = createSettingsDialog(&window, &scene.channelSet());
+    const double dialogTime = millisecondsSince(stageStart);
+
+    stageStart = Clock::now();
+    window.showAtFrameSize();
+    const double showTime = millisecondsSince(stageStart);
+
+    stageStart = Clock::now();
+    scene.renderFrame(0.0f);
+    const double firstFrameTime = millisecondsSince(stageStart);
+    const double total = millisecondsSinceProcessStart();
+
+    std::printf("Start-up, process start to first presented frame: %.1f ms\n", total);
+    printStage("exec and libraries, before main", beforeMain);
+    printStage("QApplication", qtStart);
+    printStage("main window", windowTime);
+    printStage("scene (device, shaders, textures, mesh)", sceneTime);
+    printStage("settings dialog (group file, widgets)", dialogTime);
+    printStage("show main window (until framed)", showTime);
+    printStage("first frame, rendered and presented", firstFrameTime);
+
+    // Ten seconds of the real loop, with a channel at half weight so the blend does real work.
+    scene.channelSet().setChannelWeight(0.5f, 0);
+    std::vector<double> frameStarts, renderCpu, renderWall;
+    SteadyPerformanceClock clock;
+    QtPump pump;
+    const auto loopStart = Clock::now();
+    runFrameLoop(clock, pump, [&](float dt) {
+        frameStarts.push_back(millisecondsSince(loopStart));
+        const double cpuBefore = threadCpuMilliseconds();
+        const auto wallBefore = Clock::now();
+        scene.renderFrame(dt);
+        renderCpu.push_back(threadCpuMilliseconds() - cpuBefore);
+        renderWall.push_back(millisecondsSince(wallBefore));
+        if (frameStarts.back() > 10'000.0)
+            pump.quit = true;
+    });
+
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < frameStarts.size(); ++i)
+        intervals.push_back(frameStarts[i] - frameStarts[i - 1]);
+    const Summary interval = summarize(intervals);
+    const Summary cpu = summarize(renderCpu);
+    const Summary wall = summarize(renderWall);
+
+    // One frame with the GPU work finished, to see the whole cost on llvmpipe.
+    std::vector<double> finished;
+    for (int i = 0; i < 60; ++i) {
+        const auto before = Clock::now();
+        scene.renderFrame(1.0f / 60.0f);
+        (void)scene.readBackBuffer(); // waits for the GPU
+        finished.push_back(millisecondsSince(before));
+    }
+    const Summary gpu = summarize(finished);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("\nFrame loop, 10 s: %zu frames\n", frameStarts.size());
+    std::printf("  frame interval   mean %.3f ms, standard deviation %.3f ms, min %.3f, max %.3f\n",
+                interval.mean, interval.deviation, interval.minimum, interval.maximum);
+    std::printf(
+        "  renderFrame CPU  mean %.3f ms, standard deviation %.3f ms, max %.3f (thread CPU time)\n",
+        cpu.mean, cpu.deviation, cpu.maximum);
+    std::printf("  renderFrame wall mean %.3f ms, max %.3f ms (the call, GPU work queued)\n",
+                wall.mean, wall.maximum);
+    std::printf("  frame with GPU   mean %.3f ms, max %.3f ms (render + read back, llvmpipe)\n",
+                gpu.mean, gpu.maximum);
+    std::printf("Peak resident memory: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    return 0;
+}
