@@ -103,7 +103,11 @@ std::vector<TargetSpec> targetSpecs() {
         // Jaw.
         {"jawOpen", "Jaw", Side::Both,
          [hingeAngle, openingSlide](const VertexView& v) {
-             return v.p + v.jaw * (rotateAboutX(v.p, jawHinge, hingeAngle) + openingSlide - v.p);
+             // The upper lip lifts a little off the teeth as the mouth opens.
+             const double lip = bump(v.p, {0.0, mouthLineY + 1.0, 51.0}, {19.0, 8.0, 12.0}) *
+                                (1.0 - v.jaw) * v.skin;
+             return v.p + v.jaw * (rotateAboutX(v.p, jawHinge, hingeAngle) + openingSlide - v.p) +
+                    lip * Vec3(0.0, 3.0, 0.6);
          }},
         {"jawForward", "Jaw", Side::Both,
          [](const VertexView& v) { return v.p + v.jaw * Vec3(0.0, 0.0, 2.6); }},

@@ -30,7 +30,7 @@ SamplingGrid headGrid() {
             [=](double y) {
                 const double band = fine + (coarse - fine) * std::max(smoothStep(2.0, 15.0, y),
                                                                       smoothStep(66.0, 85.0, -y));
-                return band * (1.0 - 0.6 * (1.0 - smoothStep(2.5, 4.5, std::abs(y + 54.2))));
+                return band * (1.0 - 0.65 * (1.0 - smoothStep(2.5, 4.5, std::abs(y + 54.2))));
             },
             [=](double z) { return fine + (coarse - fine) * smoothStep(28.0, 40.0, -z); }};
 }

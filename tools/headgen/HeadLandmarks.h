@@ -15,8 +15,8 @@ inline const Vec3 leftEyeCentre{18.5, -10.0, 35.0};
 
 // The lid opening in angles about the eye centre: azimuth (positive towards the ear) and
 // elevation. The corners (canthi) are where the two lid margins meet.
-inline constexpr double medialCanthusAzimuth = -0.78;
-inline constexpr double lateralCanthusAzimuth = 0.98;
+inline constexpr double medialCanthusAzimuth = -0.84;
+inline constexpr double lateralCanthusAzimuth = 1.04;
 inline constexpr double upperLidHeight = 0.36; // elevation of the upper margin's top
 inline constexpr double lowerLidDepth = 0.36;  // depression of the lower margin's bottom
 inline constexpr double canthalTilt = 0.07;    // the outer corner sits this much higher
@@ -24,7 +24,7 @@ inline constexpr double canthalTilt = 0.07;    // the outer corner sits this muc
 inline constexpr double mouthLineY = -54.0; // the lips meet here at the centre
 inline constexpr double mouthCornerX = 15.5;
 inline constexpr double mouthFrontZ = 53.0;
-inline constexpr double mouthSlitHalfHeight = 0.75;
+inline constexpr double mouthSlitHalfHeight = 0.55;
 
 inline const Vec3 jawHinge{0.0, -25.0, -6.0}; // the jaw turns about the x axis through here
 

@@ -16,6 +16,8 @@ namespace {
 
 double skull(const Vec3& q) {
     double d = ellipsoidDistance(q, {0.0, 10.0, -8.0}, {45.5, 56.0, 58.0});
+    // A fuller dome over the crown.
+    d = smoothUnion(d, ellipsoidDistance(q, {0.0, 28.0, -10.0}, {43.0, 38.0, 54.0}), 8.0);
     // The upper face is flatter and fuller in front than the skull's curve.
     d = smoothUnion(d, ellipsoidDistance(q, {0.0, -12.0, 20.0}, {33.0, 30.0, 29.0}), 10.0);
     return d;
@@ -26,10 +28,11 @@ double faceMass(const Vec3& q) {
     // The underside of the jaw is a plane rising from the chin to the angle below the ear.
     const double underside = -(q.y + 0.38 * q.z + 63.8) / std::sqrt(1.0 + 0.38 * 0.38);
     d = smoothIntersection(d, underside, 8.0);
-    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -71.0, 40.0}, {11.0, 8.0, 8.0}), 10.0);
-    d = smoothUnion(d, ellipsoidDistance(q, {29.0, -20.0, 28.0}, {8.0, 5.0, 9.0}), 12.0);
+    // A squarish chin and the cheekbones.
+    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -70.0, 39.5}, {11.0, 8.5, 8.5}), 11.0);
+    d = smoothUnion(d, ellipsoidDistance(q, {29.0, -20.0, 28.0}, {8.0, 5.0, 8.0}), 12.0);
     // Brow ridge.
-    d = smoothUnion(d, capsuleDistance(q, {5.0, 0.0, 48.0}, {28.0, 1.5, 40.0}, 4.0), 6.0);
+    d = smoothUnion(d, capsuleDistance(q, {0.0, 0.0, 49.0}, {28.0, 1.5, 40.5}, 3.5), 9.0);
     return d;
 }
 
@@ -37,9 +40,12 @@ double muzzleAndLips(const Vec3& q) {
     double d = ellipsoidDistance(q, {0.0, -52.0, 28.0}, {22.0, 16.0, 18.5});
     // Philtrum: a shallow groove from the nose to the middle of the upper lip.
     d = smoothSubtraction(d, capsuleDistance(q, {0.0, -43.0, 50.5}, {0.0, -48.0, 51.5}, 1.0), 2.0);
-    // The lips are two cushions whose rounded edges meet along the mouth line.
-    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -51.0, 47.3}, {14.0, 3.5, 6.0}), 1.8);
-    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -57.4, 46.3}, {12.5, 3.7, 6.0}), 1.8);
+    // The lips are two cushions whose rounded edges meet along the mouth line; their borders
+    // with the skin are crisp.
+    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -51.2, 47.8}, {14.5, 3.4, 6.2}), 1.3);
+    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -57.2, 47.0}, {13.0, 3.9, 6.3}), 1.3);
+    // The groove between the lower lip and the chin.
+    d = smoothSubtraction(d, capsuleDistance(q, {-7.0, -63.5, 50.0}, {7.0, -63.5, 50.0}, 1.4), 3.0);
     // The corners of the mouth tuck in.
     d = smoothSubtraction(d, sphereDistance(q, {mouthCornerX + 0.5, mouthLineY - 0.8, 44.0}, 1.6),
                           2.5);
@@ -70,8 +76,8 @@ double mouthSlit(const Vec3& q) {
 
 double mouthCavity(const Vec3& q) {
     // Narrow behind the lips, wide at the back where the molars stand.
-    double d = smoothUnion(ellipsoidDistance(q, {0.0, -55.0, 32.0}, {20.5, 8.5, 14.0}),
-                           ellipsoidDistance(q, {0.0, -55.0, 19.0}, {25.0, 9.5, 14.0}), 6.0);
+    double d = smoothUnion(ellipsoidDistance(q, {0.0, -54.5, 32.0}, {20.5, 9.5, 14.0}),
+                           ellipsoidDistance(q, {0.0, -54.5, 19.0}, {25.0, 10.0, 14.0}), 6.0);
     // The tongue lies on the cavity's floor.
     const double tongue = ellipsoidDistance(q, {0.0, -61.5, 18.0}, {12.0, 4.5, 14.0});
     return smoothSubtraction(d, tongue, 2.0);
@@ -87,7 +93,7 @@ double ellipseDistance(double u, double v, double radiusU, double radiusV) {
 }
 
 double ear(const Vec3& q) {
-    const Vec3 centre{42.5, -20.0, -10.0};
+    const Vec3 centre{42.5, -19.0, -10.0};
     const Vec3 outward = glm::normalize(Vec3(1.0, 0.0, 0.45));
     const Vec3 up = glm::normalize(Vec3(0.0, 1.0, -0.25));
     const Mat3 frame = frameLookingAlong(outward, up);
@@ -95,12 +101,12 @@ double ear(const Vec3& q) {
     const Vec3 local = glm::transpose(frame) * (q - centre);
     const double u = -local.x, v = local.y, w = local.z;
     // A flat plate with a round rim, fuller at the lobe.
-    const double outline = smoothUnion(ellipseDistance(u - 1.0, v - 1.5, 9.5, 16.5),
-                                       ellipseDistance(u + 0.5, v + 12.0, 5.5, 6.0), 3.0);
+    const double outline = smoothUnion(ellipseDistance(u - 1.0, v - 1.5, 10.0, 18.0),
+                                       ellipseDistance(u + 0.5, v + 13.0, 5.8, 6.3), 3.0);
     const double rim = 2.5;
     double d = std::hypot(std::max(outline + rim, 0.0), w - 1.0) - rim;
     // The bowl inside the rim, with a ridge across it and the deep concha in front.
-    const double bowlOutline = ellipseDistance(u - 1.5, v - 2.0, 6.8, 12.5);
+    const double bowlOutline = ellipseDistance(u - 1.5, v - 2.0, 7.2, 14.0);
     const double bowl = std::max(bowlOutline, 2.0 - w);
     d = smoothSubtraction(d, bowl, 1.5);
     d = smoothUnion(d, capsuleDistance({u, v, w}, {1.0, -3.0, 1.8}, {3.0, 9.0, 1.8}, 1.1), 1.2);
@@ -111,7 +117,7 @@ double ear(const Vec3& q) {
 
 double neck(const Vec3& q) {
     const double column =
-        roundConeDistance(q, {0.0, -40.0, -16.0}, {0.0, -125.0, -10.0}, 28.0, 30.0);
+        roundConeDistance(q, {0.0, -40.0, -16.0}, {0.0, -125.0, -10.0}, 28.5, 32.0);
     return smoothIntersection(column, neckBottomY - q.y, 4.0);
 }
 

@@ -40,8 +40,10 @@ std::vector<double> axisCoordinates(double from, double to, const AxisSpacing& s
 Grid makeGrid(const SamplingGrid& box) {
     Grid grid;
     grid.xs = axisCoordinates(0.0, box.halfWidth, box.xSpacing);
-    const double yMargin = box.ySpacing(box.lower.y);
-    const double zMargin = box.zSpacing(box.lower.z);
+    // Start off the round numbers by an odd fraction of a cell, so that flat faces placed at
+    // round coordinates do not lie on a sheet of grid points.
+    const double yMargin = 1.3137 * box.ySpacing(box.lower.y);
+    const double zMargin = 1.2719 * box.zSpacing(box.lower.z);
     grid.ys = axisCoordinates(box.lower.y - yMargin, box.upper.y, box.ySpacing);
     grid.zs = axisCoordinates(box.lower.z - zMargin, box.upper.z, box.zSpacing);
     return grid;

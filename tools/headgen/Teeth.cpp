@@ -34,20 +34,20 @@ struct PlacedTooth {
     double rounding;
 };
 
-constexpr std::array<ToothSize, 7> upperSizes{{{5.0, 3.2, -54.3},
-                                               {3.8, 3.0, -54.2},
-                                               {4.4, 4.2, -54.3},
-                                               {4.1, 4.8, -53.9},
-                                               {4.1, 4.8, -53.8},
-                                               {5.9, 6.0, -53.6},
-                                               {5.3, 5.8, -53.5}}};
-constexpr std::array<ToothSize, 7> lowerSizes{{{3.1, 3.0, -55.3},
-                                               {3.5, 3.2, -55.3},
-                                               {4.1, 4.0, -55.2},
-                                               {4.1, 4.4, -55.0},
-                                               {4.1, 4.6, -54.9},
-                                               {6.5, 6.0, -54.8},
-                                               {6.2, 5.8, -54.7}}};
+constexpr std::array<ToothSize, 7> upperSizes{{{5.0, 3.2, -53.2},
+                                               {3.8, 3.0, -53.1},
+                                               {4.4, 4.2, -53.2},
+                                               {4.1, 4.8, -52.8},
+                                               {4.1, 4.8, -52.7},
+                                               {5.9, 6.0, -52.5},
+                                               {5.3, 5.8, -52.4}}};
+constexpr std::array<ToothSize, 7> lowerSizes{{{3.1, 3.0, -55.6},
+                                               {3.5, 3.2, -55.6},
+                                               {4.1, 4.0, -55.5},
+                                               {4.1, 4.4, -55.3},
+                                               {4.1, 4.6, -55.2},
+                                               {6.5, 6.0, -55.1},
+                                               {6.2, 5.8, -55.0}}};
 
 Vec3 archPoint(const Arch& arch, double t) {
     return {arch.halfWidth * std::sin(t), 0.0, arch.backZ + arch.depth * std::cos(t)};

@@ -18,8 +18,11 @@ std::vector<Vec3> vertexNormals(const std::vector<Vec3>& positions,
     std::vector<Vec3> normals(positions.size());
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const double length = glm::length(sums[i]);
-        if (!(length > 1e-12))
-            throw DemoError("head generator: vertex " + std::to_string(i) + " bounds no area");
+        if (!(length > 1e-12)) {
+            const Vec3& p = positions[i];
+            throw DemoError("head generator: the vertex at (" + std::to_string(p.x) + ", " +
+                            std::to_string(p.y) + ", " + std::to_string(p.z) + ") bounds no area");
+        }
         normals[i] = sums[i] / length;
     }
     return normals;

@@ -1,0 +1,41 @@
+#include "HeadShots.h"
+
+#include "common/DemoError.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+HeadShots::HeadShots() {
+    window_.setSurfaceType(QSurface::OpenGLSurface);
+    window_.resize(800, 600);
+    scene_ = std::make_unique<Scene>(WindowTarget{&window_, 800, 600});
+}
+
+QImage HeadShots::shot(const Pose& pose, float yawDegrees) {
+    MorphChannelSet& channels = scene_->channelSet();
+    if (pose.size() > static_cast<std::size_t>(channels.channelCount()))
+        throw DemoError("contact sheet: a pose uses more targets than there are channels");
+    for (std::int32_t channel = 0; channel < channels.channelCount(); ++channel)
+        channels.setChannelWeight(0.0f, channel);
+    for (std::size_t i = 0; i < pose.size(); ++i) {
+        const auto channel = static_cast<std::int32_t>(i);
+        channels.setChannelTarget(pose[i].first, channel);
+        channels.setChannelWeight(pose[i].second, channel);
+    }
+    // The camera orbits the vertical axis as a mouse drag turns it.
+    if (yawDegrees != yaw_) {
+        scene_->camera().transform(glm::rotate(glm::mat4(1.0f), glm::radians(yawDegrees - yaw_),
+                                               glm::vec3(0.0f, 1.0f, 0.0f)));
+        yaw_ = yawDegrees;
+    }
+    scene_->renderFrame(1.0f / 60.0f);
+    const std::vector<std::uint32_t> pixels = scene_->readBackBuffer();
+    return QImage(reinterpret_cast<const uchar*>(pixels.data()), 800, 600, QImage::Format_ARGB32)
+        .copy();
+}
+
+std::vector<std::string> HeadShots::targetNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, buffer] : scene_->morphMesh().targetBuffers)
+        names.push_back(name);
+    return names;
+}
