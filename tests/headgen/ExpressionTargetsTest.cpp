@@ -81,15 +81,15 @@ const std::map<std::string, Region>& regions() {
         {"jawOpen", {{-any, -112, -any}, {any, -28, any}, 10.0}},
         {"jawForward", {{-any, -112, -any}, {any, -28, any}, 2.0}},
         {"jawLeft", {{-any, -112, -any}, {any, -28, any}, 2.5}},
-        {"mouthSmileLeft", {{-5, -75, 10}, {40, -32, any}, 3.0}},
-        {"mouthFrownLeft", {{-5, -75, 10}, {40, -32, any}, 3.0}},
-        {"mouthDimpleLeft", {{-5, -75, 10}, {40, -32, any}, 1.5}},
-        {"mouthStretchLeft", {{-5, -75, 10}, {40, -32, any}, 3.0}},
+        {"mouthSmileLeft", {{-12, -75, 10}, {40, -32, any}, 3.0}},
+        {"mouthFrownLeft", {{-12, -75, 10}, {40, -32, any}, 3.0}},
+        {"mouthDimpleLeft", {{-12, -75, 10}, {40, -32, any}, 1.5}},
+        {"mouthStretchLeft", {{-12, -75, 10}, {40, -32, any}, 3.0}},
         {"mouthUpperUpLeft", {{-6, -60, 20}, {22, -38, any}, 2.0}},
         {"mouthLowerDownLeft", {{-6, -70, 20}, {22, -45, any}, 2.5}},
         {"mouthLeft", {{-26, -72, 10}, {26, -38, any}, 3.0}},
-        {"mouthPucker", {{-22, -70, 20}, {22, -40, any}, 3.0}},
-        {"mouthFunnel", {{-22, -70, 20}, {22, -40, any}, 3.0}},
+        {"mouthPucker", {{-22, -74, 20}, {22, -34, any}, 3.0}},
+        {"mouthFunnel", {{-22, -74, 20}, {22, -34, any}, 3.0}},
     };
     return table;
 }
@@ -263,7 +263,7 @@ TEST(ExpressionTargets, EachReadsAsItsExpressionAtFullWeight) {
     EXPECT_GT(moveOf(head, "browOuterUpLeft", head.frontVertexAt(26.0, 3.0)).y, 2.0);
 
     // The cheeks puff out.
-    const std::size_t cheek = head.nearestVertex({45.0, -47.0, 28.0});
+    const std::size_t cheek = head.frontVertexAt(25.0, -49.0);
     EXPECT_GT(glm::dot(moveOf(head, "cheekPuff", cheek), head.baseNormals[cheek]), 2.5);
 }
 

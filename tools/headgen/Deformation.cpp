@@ -20,6 +20,17 @@ Vec3 alongSurface(const Vec3& direction, const Vec3& normal) {
     return direction - glm::dot(direction, normal) * normal;
 }
 
+Vec3 lowerFaceNormal(const Vec3& p) {
+    // The gradient of the ellipsoid that carries the lower face.
+    const Vec3 centre{0.0, -40.0, 14.0}, radii{35.0, 40.0, 38.0};
+    return glm::normalize((p - centre) / (radii * radii));
+}
+
+Vec3 alongLowerFace(const Vec3& direction, const Vec3& p) {
+    const Vec3 normal = lowerFaceNormal(p);
+    return direction - glm::dot(direction, normal) * normal;
+}
+
 double clearOfEyes(const Vec3& p) {
     const Vec3 q{std::abs(p.x), p.y, p.z};
     const double r = glm::length(q - landmarks::leftEyeCentre);

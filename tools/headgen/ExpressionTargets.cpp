@@ -32,7 +32,7 @@ struct TargetSpec {
 };
 
 const Vec3 leftMouthCorner() {
-    return {mouthCornerX, mouthLineAt(mouthCornerX), 44.0};
+    return {mouthCornerX, mouthLineAt(mouthCornerX), 42.0};
 }
 
 Vec3 folded(const Vec3& p) {
@@ -56,17 +56,19 @@ std::vector<TargetSpec> targetSpecs() {
         {"browInnerUp", "Brows", Side::Both,
          [](const VertexView& v) {
              const double w = bump(folded(v.p), {7.0, 4.0, 48.0}, {11.0, 10.0, 11.0});
-             return v.p + w * clearOfEyes(v.p) * alongSurface({0.0, 6.0, 0.0}, v.n);
+             return v.p + w * clearOfEyes(v.p) * alongSurface({0.0, 8.0, 0.0}, v.n);
          }},
         {"browDown", "Brows", Side::Left,
          [](const VertexView& v) {
              const double w = bump(v.p, {15.0, 2.0, 46.0}, {14.0, 8.0, 11.0});
-             return v.p + w * clearOfEyes(v.p) * alongSurface({-1.0, -3.5, 0.0}, v.n);
+             // Down, towards the nose, and a little forwards as the brow bunches.
+             return v.p + w * clearOfEyes(v.p) *
+                              (alongSurface({-1.5, -5.0, 0.0}, v.n) + Vec3(0.0, 0.0, 0.8));
          }},
         {"browOuterUp", "Brows", Side::Left,
          [](const VertexView& v) {
              const double w = bump(v.p, {26.0, 3.0, 40.0}, {11.0, 10.0, 11.0});
-             return v.p + w * clearOfEyes(v.p) * alongSurface({0.5, 7.0, 0.0}, v.n);
+             return v.p + w * clearOfEyes(v.p) * alongSurface({0.5, 8.0, 0.0}, v.n);
          }},
         // Eyes.
         {"eyeBlink", "Eyes", Side::Left,
@@ -75,21 +77,21 @@ std::vector<TargetSpec> targetSpecs() {
          [](const VertexView& v) {
              const Vec3 lids = shiftLids(v.p, -0.05, 0.12);
              const double w = bump(v.p, leftEyeCentre + Vec3(2.0, -12.0, 7.0), {11.0, 6.0, 9.0});
-             return lids + w * clearOfEyes(v.p) * alongSurface({0.0, 1.6, 0.0}, v.n);
+             return lids + w * clearOfEyes(v.p) * alongSurface({0.0, 2.2, 0.0}, v.n);
          }},
         {"eyeWide", "Eyes", Side::Left,
          [](const VertexView& v) { return shiftLids(v.p, 0.20, -0.06); }},
         // Cheeks.
         {"cheekPuff", "Cheeks", Side::Both,
          [](const VertexView& v) {
-             const double w = bump(folded(v.p), {29.0, -47.0, 28.0}, {13.0, 14.0, 15.0});
-             return v.p + w * v.skin * clearOfEyes(v.p) * 6.0 * v.n;
+             const double w = bump(folded(v.p), {24.0, -50.0, 37.0}, {12.0, 12.0, 12.0});
+             return v.p + w * v.skin * clearOfEyes(v.p) * 6.0 * lowerFaceNormal(v.p);
          }},
         {"cheekSquint", "Cheeks", Side::Left,
          [](const VertexView& v) {
              const Vec3 lids = shiftLids(v.p, 0.0, 0.05);
              const double w = bump(v.p, {27.0, -20.0, 36.0}, {12.0, 8.0, 10.0}) * clearOfEyes(v.p);
-             return lids + w * (alongSurface({0.3, 3.2, 0.0}, v.n) + 0.6 * v.n);
+             return lids + w * (alongSurface({0.3, 4.0, 0.0}, v.n) + 1.0 * v.n);
          }},
         // Nose.
         {"noseSneer", "Nose", Side::Left,
@@ -97,14 +99,14 @@ std::vector<TargetSpec> targetSpecs() {
              const double wing = bump(v.p, {7.5, -35.0, 51.0}, {7.0, 9.0, 8.0});
              const double fold = bump(v.p, {13.0, -41.0, 46.0}, {6.0, 6.0, 7.0});
              return v.p + v.skin * clearOfEyes(v.p) *
-                              (wing * alongSurface({0.3, 2.6, -0.4}, v.n) +
-                               fold * alongSurface({0.5, 1.5, 0.0}, v.n));
+                              (wing * alongSurface({0.4, 3.6, -0.4}, v.n) +
+                               fold * alongSurface({0.6, 2.2, 0.0}, v.n));
          }},
         // Jaw.
         {"jawOpen", "Jaw", Side::Both,
          [hingeAngle, openingSlide](const VertexView& v) {
              // The upper lip lifts a little off the teeth as the mouth opens.
-             const double lip = bump(v.p, {0.0, mouthLineY + 1.0, 51.0}, {19.0, 8.0, 12.0}) *
+             const double lip = bump(v.p, {0.0, mouthLineY + 1.0, 51.0}, {19.0, 12.0, 12.0}) *
                                 (1.0 - v.jaw) * v.skin;
              return v.p + v.jaw * (rotateAboutX(v.p, jawHinge, hingeAngle) + openingSlide - v.p) +
                     lip * Vec3(0.0, 3.0, 0.6);
@@ -117,56 +119,58 @@ std::vector<TargetSpec> targetSpecs() {
         {"mouthSmile", "Mouth", Side::Left,
          [](const VertexView& v) {
              const Vec3 corner = leftMouthCorner();
-             const double w = bump(v.p, corner, {16.0, 14.0, 12.0}) * v.skin;
+             const double w = bump(v.p, corner, {22.0, 16.0, 20.0}) * v.skin;
              const double cheek = bump(v.p, corner + Vec3(7.0, 9.0, -3.0), {9.0, 8.0, 8.0}) *
                                   v.skin * clearOfEyes(v.p);
-             return v.p + w * Vec3(2.2, 3.6, -1.2) + cheek * 1.4 * v.n;
+             return v.p + w * alongLowerFace({2.6, 5.0, -1.5}, v.p) +
+                    cheek * 1.8 * lowerFaceNormal(v.p);
          }},
         {"mouthFrown", "Mouth", Side::Left,
          [](const VertexView& v) {
-             const double w = bump(v.p, leftMouthCorner(), {14.0, 14.0, 12.0}) * v.skin;
-             return v.p + w * Vec3(0.6, -3.3, -0.3);
+             const double w = bump(v.p, leftMouthCorner(), {18.0, 20.0, 20.0}) * v.skin;
+             return v.p + w * alongLowerFace({0.8, -4.2, -0.3}, v.p);
          }},
         {"mouthDimple", "Mouth", Side::Left,
          [](const VertexView& v) {
              const Vec3 corner = leftMouthCorner();
-             const double w = bump(v.p, corner, {13.0, 12.0, 11.0}) * v.skin;
+             const double w = bump(v.p, corner, {18.0, 14.0, 20.0}) * v.skin;
              const double dimple =
-                 bump(v.p, corner + Vec3(3.5, 0.0, -1.0), {3.0, 4.0, 4.0}) * v.skin;
-             return v.p + w * Vec3(1.0, 0.2, -1.5) - dimple * 1.0 * v.n;
+                 bump(v.p, corner + Vec3(4.0, 0.0, -1.0), {4.5, 5.0, 5.0}) * v.skin;
+             return v.p + w * alongLowerFace({1.5, 0.3, -1.2}, v.p) -
+                    dimple * 1.2 * lowerFaceNormal(v.p);
          }},
         {"mouthStretch", "Mouth", Side::Left,
          [](const VertexView& v) {
-             const double w = bump(v.p, leftMouthCorner(), {18.0, 14.0, 12.0}) * v.skin;
-             return v.p + w * Vec3(2.6, -1.5, -0.8);
+             const double w = bump(v.p, leftMouthCorner(), {24.0, 18.0, 20.0}) * v.skin;
+             return v.p + w * alongLowerFace({3.0, -2.0, -1.0}, v.p);
          }},
         {"mouthUpperUp", "Mouth", Side::Left,
          [](const VertexView& v) {
              const double w = bump(v.p, {7.0, mouthLineY + 3.0, 48.0}, {11.0, 9.0, 11.0}) *
                               (1.0 - v.jaw) * v.skin;
-             return v.p + w * Vec3(0.0, 3.2, 0.6);
+             return v.p + w * Vec3(0.0, 4.0, 0.7);
          }},
         {"mouthLowerDown", "Mouth", Side::Left,
          [](const VertexView& v) {
              const double w =
                  bump(v.p, {7.0, mouthLineY - 4.0, 47.0}, {11.0, 10.0, 11.0}) * v.jaw * v.skin;
-             return v.p + w * Vec3(0.0, -3.2, 0.6);
+             return v.p + w * Vec3(0.0, -4.0, 0.7);
          }},
         {"mouth", "Mouth", Side::Left,
          [](const VertexView& v) {
              // Sideways round the curve of the face: what moves towards the ear also moves
              // back.
              const double w = bump(v.p, {0.0, mouthLineY, 46.0}, {24.0, 15.0, 14.0}) * v.skin;
-             return v.p + w * Vec3(3.5, 0.0, -(3.5 * v.p.x + 6.0) / 30.0);
+             return v.p + w * Vec3(5.0, 0.0, -(5.0 * v.p.x + 12.0) / 30.0);
          }},
         {"mouthPucker", "Mouth", Side::Both,
          [](const VertexView& v) {
-             const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 13.0, 14.0}) * v.skin;
-             return v.p + w * Vec3(-0.3 * v.p.x, 0.0, 4.0);
+             const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 18.0, 14.0}) * v.skin;
+             return v.p + w * Vec3(-0.35 * v.p.x, 0.0, 5.5);
          }},
         {"mouthFunnel", "Mouth", Side::Both,
          [](const VertexView& v) {
-             const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 13.0, 14.0}) * v.skin;
+             const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 18.0, 14.0}) * v.skin;
              return v.p + w * Vec3(-0.2 * v.p.x, 2.4 * (1.0 - 2.0 * v.jaw), 3.0);
          }},
     };

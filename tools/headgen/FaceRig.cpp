@@ -22,7 +22,9 @@ std::optional<double> knownJawWeight(const Vec3& p, bool lowerTooth) {
         return 1.0;
     const double line = mouthLineAt(p.x);
     const bool onMouthWall = std::abs(mouthCavityDistance(p)) < 0.8;
-    if (onMouthWall && p.y < line - 2.5)
+    // Away from the corners of the mouth, whose tissue blends between the two.
+    const bool clearOfCorners = std::abs(p.x) < mouthCornerX - 3.0 || p.z < 30.0;
+    if (onMouthWall && clearOfCorners && p.y < line - 2.5)
         return 1.0;
     if (onMouthWall && p.y > line + 2.0)
         return 0.0;
@@ -59,10 +61,18 @@ FaceRig buildFaceRig(TriangleMesh head, std::size_t lowerTeethStart) {
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const Vec3& p = positions[i];
         // Continuous in space, so that the two faces of the gap between the lips, a unit
-        // apart, always move alike; the lips' inner faces still move with the skin.
-        rig.skin[i] = i >= lowerTeethStart ? 0.0
-                                           : std::max(smoothStep(28.0, 42.0, p.z),
-                                                      smoothStep(0.0, 3.0, mouthCavityDistance(p)));
+        // apart, always move alike. Inside the mouth the lips' back faces move with the skin
+        // and so do the side walls at the corners, fading into the roof and floor where the
+        // teeth stand.
+        if (i >= lowerTeethStart) {
+            rig.skin[i] = 0.0;
+            continue;
+        }
+        const double lips = smoothStep(39.0, 44.0, p.z);
+        const double cornerWalls = smoothStep(22.0, 42.0, p.z) *
+                                   (1.0 - smoothStep(1.5, 4.0, std::abs(p.y - mouthLineAt(p.x))));
+        const double outside = smoothStep(0.0, 3.0, mouthCavityDistance(p));
+        rig.skin[i] = std::max({lips, cornerWalls, outside});
     }
     return rig;
 }
