@@ -1,6 +1,7 @@
 #include "Deformation.h"
 
 #include "HeadLandmarks.h"
+#include "Sdf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,18 +17,22 @@ double bump(const Vec3& p, const Vec3& centre, const Vec3& radii) {
     return s > 0.0 ? s * s * s : 0.0;
 }
 
-Vec3 alongSurface(const Vec3& direction, const Vec3& normal) {
-    return direction - glm::dot(direction, normal) * normal;
+Vec3 envelopeNormal(const Vec3& p) {
+    // Skull and lower face, as in the head's shape, blended into one smooth field.
+    const auto envelope = [](const Vec3& q) {
+        const Vec3 folded{std::abs(q.x), q.y, q.z};
+        return smoothUnion(ellipsoidDistance(folded, {0.0, 10.0, -8.0}, {45.5, 56.0, 58.0}),
+                           ellipsoidDistance(folded, {0.0, -40.0, 14.0}, {35.0, 40.0, 38.0}), 14.0);
+    };
+    const double h = 0.05;
+    const Vec3 gradient(envelope(p + Vec3(h, 0, 0)) - envelope(p - Vec3(h, 0, 0)),
+                        envelope(p + Vec3(0, h, 0)) - envelope(p - Vec3(0, h, 0)),
+                        envelope(p + Vec3(0, 0, h)) - envelope(p - Vec3(0, 0, h)));
+    return glm::normalize(gradient);
 }
 
-Vec3 lowerFaceNormal(const Vec3& p) {
-    // The gradient of the ellipsoid that carries the lower face.
-    const Vec3 centre{0.0, -40.0, 14.0}, radii{35.0, 40.0, 38.0};
-    return glm::normalize((p - centre) / (radii * radii));
-}
-
-Vec3 alongLowerFace(const Vec3& direction, const Vec3& p) {
-    const Vec3 normal = lowerFaceNormal(p);
+Vec3 alongEnvelope(const Vec3& direction, const Vec3& p) {
+    const Vec3 normal = envelopeNormal(p);
     return direction - glm::dot(direction, normal) * normal;
 }
 

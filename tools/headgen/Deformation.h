@@ -8,20 +8,20 @@
 double smoothStep(double edge0, double edge1, double x);
 
 // 1 at the centre, falling smoothly (continuous curvature) to 0 on the ellipsoid with the
-// given radii, 0 outside it.
+// given radii, 0 outside it. Its steepest slope is 1.72 / radius, so a move of length a that
+// fades over a radius r along its own direction folds the skin once a exceeds r / 1.72; the
+// targets keep a / r near 0.3, leaving room for several to pile up.
 double bump(const Vec3& p, const Vec3& centre, const Vec3& radii);
 
-// The part of `direction` that runs along a surface with unit normal `normal`: the skin
-// slides instead of bulging out or sinking in.
-Vec3 alongSurface(const Vec3& direction, const Vec3& normal);
+// The outward normal of the head's envelope: the broad, smooth curve of skull and face that
+// carries the features, free of the folds of lips, lids and nostrils. Moving skin along it
+// instead of along the true normals, which turn sharply over every ridge and converge in every
+// crease, keeps neighbouring vertices moving alike, so nothing folds; and both faces of a thin
+// gap such as the mouth's move together.
+Vec3 envelopeNormal(const Vec3& p);
 
-// The part of `direction` along the broad curve of the lower face (its envelope, smooth and
-// free of the lips' and nostrils' folds): the corners of the mouth slide round the face
-// instead of into the cheek, and both faces of the gap between the lips move alike.
-Vec3 alongLowerFace(const Vec3& direction, const Vec3& p);
-// The outward normal of that envelope: pushing along it swells or dents the cheek without the
-// folds that the true normals, converging in every crease, would make.
-Vec3 lowerFaceNormal(const Vec3& p);
+// The part of `direction` along the envelope: the skin slides round the head.
+Vec3 alongEnvelope(const Vec3& direction, const Vec3& p);
 
 // 0 on and around the lids of either eye, 1 clear of them: only the eye targets move lids, so
 // nothing else can push a lid into the eyeball.

@@ -55,20 +55,20 @@ std::vector<TargetSpec> targetSpecs() {
         // Brows.
         {"browInnerUp", "Brows", Side::Both,
          [](const VertexView& v) {
-             const double w = bump(folded(v.p), {7.0, 4.0, 48.0}, {11.0, 10.0, 11.0});
-             return v.p + w * clearOfEyes(v.p) * alongSurface({0.0, 8.0, 0.0}, v.n);
+             const double w = bump(folded(v.p), {7.0, 6.0, 48.0}, {12.0, 16.0, 12.0});
+             return v.p + w * clearOfEyes(v.p) * alongEnvelope({0.0, 4.5, 0.0}, v.p);
          }},
         {"browDown", "Brows", Side::Left,
          [](const VertexView& v) {
-             const double w = bump(v.p, {15.0, 2.0, 46.0}, {14.0, 8.0, 11.0});
+             const double w = bump(v.p, {15.0, 2.0, 46.0}, {15.0, 12.0, 12.0});
              // Down, towards the nose, and a little forwards as the brow bunches.
              return v.p + w * clearOfEyes(v.p) *
-                              (alongSurface({-1.5, -5.0, 0.0}, v.n) + Vec3(0.0, 0.0, 0.8));
+                              (alongEnvelope({-1.2, -3.5, 0.0}, v.p) + Vec3(0.0, 0.0, 0.6));
          }},
         {"browOuterUp", "Brows", Side::Left,
          [](const VertexView& v) {
-             const double w = bump(v.p, {26.0, 3.0, 40.0}, {11.0, 10.0, 11.0});
-             return v.p + w * clearOfEyes(v.p) * alongSurface({0.5, 8.0, 0.0}, v.n);
+             const double w = bump(v.p, {26.0, 4.0, 40.0}, {12.0, 15.0, 12.0});
+             return v.p + w * clearOfEyes(v.p) * alongEnvelope({0.4, 4.5, 0.0}, v.p);
          }},
         // Eyes.
         {"eyeBlink", "Eyes", Side::Left,
@@ -76,8 +76,8 @@ std::vector<TargetSpec> targetSpecs() {
         {"eyeSquint", "Eyes", Side::Left,
          [](const VertexView& v) {
              const Vec3 lids = shiftLids(v.p, -0.05, 0.12);
-             const double w = bump(v.p, leftEyeCentre + Vec3(2.0, -12.0, 7.0), {11.0, 6.0, 9.0});
-             return lids + w * clearOfEyes(v.p) * alongSurface({0.0, 2.2, 0.0}, v.n);
+             const double w = bump(v.p, leftEyeCentre + Vec3(2.0, -12.0, 7.0), {11.0, 7.0, 9.0});
+             return lids + w * clearOfEyes(v.p) * alongEnvelope({0.0, 1.8, 0.0}, v.p);
          }},
         {"eyeWide", "Eyes", Side::Left,
          [](const VertexView& v) { return shiftLids(v.p, 0.20, -0.06); }},
@@ -85,22 +85,22 @@ std::vector<TargetSpec> targetSpecs() {
         {"cheekPuff", "Cheeks", Side::Both,
          [](const VertexView& v) {
              const double w = bump(folded(v.p), {24.0, -50.0, 37.0}, {12.0, 12.0, 12.0});
-             return v.p + w * v.skin * clearOfEyes(v.p) * 6.0 * lowerFaceNormal(v.p);
+             return v.p + w * v.skin * clearOfEyes(v.p) * 6.0 * envelopeNormal(v.p);
          }},
         {"cheekSquint", "Cheeks", Side::Left,
          [](const VertexView& v) {
              const Vec3 lids = shiftLids(v.p, 0.0, 0.05);
-             const double w = bump(v.p, {27.0, -20.0, 36.0}, {12.0, 8.0, 10.0}) * clearOfEyes(v.p);
-             return lids + w * (alongSurface({0.3, 4.0, 0.0}, v.n) + 1.0 * v.n);
+             const double w = bump(v.p, {27.0, -20.0, 36.0}, {12.0, 10.0, 10.0}) * clearOfEyes(v.p);
+             return lids + w * (alongEnvelope({0.3, 3.0, 0.0}, v.p) + 0.8 * envelopeNormal(v.p));
          }},
         // Nose.
         {"noseSneer", "Nose", Side::Left,
          [](const VertexView& v) {
-             const double wing = bump(v.p, {7.5, -35.0, 51.0}, {7.0, 9.0, 8.0});
-             const double fold = bump(v.p, {13.0, -41.0, 46.0}, {6.0, 6.0, 7.0});
+             const double wing = bump(v.p, {7.5, -35.0, 51.0}, {7.0, 10.0, 8.0});
+             const double fold = bump(v.p, {13.0, -41.0, 46.0}, {6.0, 7.0, 7.0});
              return v.p + v.skin * clearOfEyes(v.p) *
-                              (wing * alongSurface({0.4, 3.6, -0.4}, v.n) +
-                               fold * alongSurface({0.6, 2.2, 0.0}, v.n));
+                              (wing * alongEnvelope({0.4, 3.0, -0.3}, v.p) +
+                               fold * alongEnvelope({0.6, 2.0, 0.0}, v.p));
          }},
         // Jaw.
         {"jawOpen", "Jaw", Side::Both,
@@ -122,13 +122,13 @@ std::vector<TargetSpec> targetSpecs() {
              const double w = bump(v.p, corner, {22.0, 16.0, 20.0}) * v.skin;
              const double cheek = bump(v.p, corner + Vec3(7.0, 9.0, -3.0), {9.0, 8.0, 8.0}) *
                                   v.skin * clearOfEyes(v.p);
-             return v.p + w * alongLowerFace({2.6, 5.0, -1.5}, v.p) +
-                    cheek * 1.8 * lowerFaceNormal(v.p);
+             return v.p + w * alongEnvelope({2.6, 5.0, -1.5}, v.p) +
+                    cheek * 1.8 * envelopeNormal(v.p);
          }},
         {"mouthFrown", "Mouth", Side::Left,
          [](const VertexView& v) {
              const double w = bump(v.p, leftMouthCorner(), {18.0, 20.0, 20.0}) * v.skin;
-             return v.p + w * alongLowerFace({0.8, -4.2, -0.3}, v.p);
+             return v.p + w * alongEnvelope({0.8, -4.2, -0.3}, v.p);
          }},
         {"mouthDimple", "Mouth", Side::Left,
          [](const VertexView& v) {
@@ -136,25 +136,25 @@ std::vector<TargetSpec> targetSpecs() {
              const double w = bump(v.p, corner, {18.0, 14.0, 20.0}) * v.skin;
              const double dimple =
                  bump(v.p, corner + Vec3(4.0, 0.0, -1.0), {4.5, 5.0, 5.0}) * v.skin;
-             return v.p + w * alongLowerFace({1.5, 0.3, -1.2}, v.p) -
-                    dimple * 1.2 * lowerFaceNormal(v.p);
+             return v.p + w * alongEnvelope({1.5, 0.3, -1.2}, v.p) -
+                    dimple * 1.2 * envelopeNormal(v.p);
          }},
         {"mouthStretch", "Mouth", Side::Left,
          [](const VertexView& v) {
              const double w = bump(v.p, leftMouthCorner(), {24.0, 18.0, 20.0}) * v.skin;
-             return v.p + w * alongLowerFace({3.0, -2.0, -1.0}, v.p);
+             return v.p + w * alongEnvelope({3.0, -2.0, -1.0}, v.p);
          }},
         {"mouthUpperUp", "Mouth", Side::Left,
          [](const VertexView& v) {
-             const double w = bump(v.p, {7.0, mouthLineY + 3.0, 48.0}, {11.0, 9.0, 11.0}) *
+             const double w = bump(v.p, {7.0, mouthLineY + 3.0, 48.0}, {11.0, 12.0, 11.0}) *
                               (1.0 - v.jaw) * v.skin;
-             return v.p + w * Vec3(0.0, 4.0, 0.7);
+             return v.p + w * Vec3(0.0, 3.5, 0.6);
          }},
         {"mouthLowerDown", "Mouth", Side::Left,
          [](const VertexView& v) {
              const double w =
-                 bump(v.p, {7.0, mouthLineY - 4.0, 47.0}, {11.0, 10.0, 11.0}) * v.jaw * v.skin;
-             return v.p + w * Vec3(0.0, -4.0, 0.7);
+                 bump(v.p, {7.0, mouthLineY - 4.0, 47.0}, {11.0, 12.0, 11.0}) * v.jaw * v.skin;
+             return v.p + w * Vec3(0.0, -3.5, 0.6);
          }},
         {"mouth", "Mouth", Side::Left,
          [](const VertexView& v) {
@@ -166,7 +166,7 @@ std::vector<TargetSpec> targetSpecs() {
         {"mouthPucker", "Mouth", Side::Both,
          [](const VertexView& v) {
              const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 18.0, 14.0}) * v.skin;
-             return v.p + w * Vec3(-0.35 * v.p.x, 0.0, 5.5);
+             return v.p + w * Vec3(-0.35 * v.p.x, 0.0, 5.0);
          }},
         {"mouthFunnel", "Mouth", Side::Both,
          [](const VertexView& v) {

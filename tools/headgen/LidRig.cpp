@@ -11,7 +11,7 @@ using namespace landmarks;
 
 namespace {
 
-constexpr double closedGap = 0.02; // radians left between the closed margins, on each side
+constexpr double closedGap = 0.008; // radians left between the closed margins, on each side
 
 double maxOpening() {
     static const double value = [] {
