@@ -29,7 +29,7 @@ double faceMass(const Vec3& q) {
     const double underside = -(q.y + 0.38 * q.z + 63.8) / std::sqrt(1.0 + 0.38 * 0.38);
     d = smoothIntersection(d, underside, 8.0);
     // A squarish chin and the cheekbones.
-    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -70.0, 39.5}, {11.0, 8.5, 8.5}), 11.0);
+    d = smoothUnion(d, ellipsoidDistance(q, {0.0, -70.0, 39.0}, {12.0, 8.5, 8.5}), 14.0);
     d = smoothUnion(d, ellipsoidDistance(q, {29.0, -20.0, 28.0}, {8.0, 5.0, 8.0}), 12.0);
     // Brow ridge.
     d = smoothUnion(d, capsuleDistance(q, {0.0, 0.0, 49.0}, {28.0, 1.5, 40.5}, 3.5), 9.0);
