@@ -24,7 +24,7 @@ using Deform = std::function<Vec3(const VertexView&)>;
 
 enum class Side { Both, Left };
 
-struct TargetSpec {
+struct TargetRecipe {
     const char* name; // without the side suffix for paired targets
     const char* group;
     Side side;
@@ -46,7 +46,7 @@ Vec3 shiftLids(const Vec3& p, double upper, double lower) {
         [lower](double a) { return lower * openingProfile(a); });
 }
 
-std::vector<TargetSpec> targetSpecs() {
+std::vector<TargetRecipe> targetRecipes() {
     // The jaw turns about the hinge and slides forward as it opens, as the real joint does,
     // so the chin does not swing back into the throat.
     const double hingeAngle = 0.34;
@@ -199,15 +199,16 @@ const std::vector<std::string>& expressionGroups() {
 
 std::vector<ExpressionTarget> buildExpressionTargets(const FaceRig& rig) {
     std::vector<ExpressionTarget> targets;
-    for (const TargetSpec& spec : targetSpecs()) {
-        std::vector<Vec3> positions = applyDeform(rig, spec.deform);
-        if (spec.side == Side::Both) {
+    for (const TargetRecipe& recipe : targetRecipes()) {
+        std::vector<Vec3> positions = applyDeform(rig, recipe.deform);
+        if (recipe.side == Side::Both) {
             symmetrize(rig.mesh.mirror, positions);
-            targets.push_back({spec.name, spec.group, std::move(positions)});
+            targets.push_back({recipe.name, recipe.group, std::move(positions)});
         } else {
             std::vector<Vec3> right = mirrored(rig, positions);
-            targets.push_back({std::string(spec.name) + "Left", spec.group, std::move(positions)});
-            targets.push_back({std::string(spec.name) + "Right", spec.group, std::move(right)});
+            targets.push_back(
+                {std::string(recipe.name) + "Left", recipe.group, std::move(positions)});
+            targets.push_back({std::string(recipe.name) + "Right", recipe.group, std::move(right)});
         }
     }
     return targets;

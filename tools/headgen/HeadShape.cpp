@@ -97,7 +97,7 @@ double ear(const Vec3& q) {
     const Vec3 outward = glm::normalize(Vec3(1.0, 0.0, 0.45));
     const Vec3 up = glm::normalize(Vec3(0.0, 1.0, -0.25));
     const Mat3 frame = frameLookingAlong(outward, up);
-    // u runs towards the back of the ear, v up, w away from the head.
+    // u runs towards the face, v up, w away from the head.
     const Vec3 local = glm::transpose(frame) * (q - centre);
     const double u = -local.x, v = local.y, w = local.z;
     // A flat plate with a round rim, fuller at the lobe.
@@ -105,7 +105,7 @@ double ear(const Vec3& q) {
                                        ellipseDistance(u + 0.5, v + 13.0, 5.8, 6.3), 3.0);
     const double rim = 2.5;
     double d = std::hypot(std::max(outline + rim, 0.0), w - 1.0) - rim;
-    // The bowl inside the rim, with a ridge across it and the deep concha in front.
+    // The bowl inside the rim, with a ridge across it and the deeper concha low in it.
     const double bowlOutline = ellipseDistance(u - 1.5, v - 2.0, 7.2, 14.0);
     const double bowl = std::max(bowlOutline, 2.0 - w);
     d = smoothSubtraction(d, bowl, 1.5);
