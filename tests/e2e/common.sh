@@ -28,11 +28,49 @@ start_demo() {
     demo_pid=$!
 }
 
-# The journey for a damaged data file: the error box comes up with its caption and text, OK
-# ends the process with status 0, and standard error names the reason.
-expect_error_box() {
+# Control positions inside the settings dialog, from the same template, fonts and group file
+# (the probe builds the dialog off screen): fills at[name]="x y" and the dialog's client origin.
+declare -A at
+load_dialog_layout() {
+    local settings=$1 name x y
+    while read -r name x y; do at[$name]="$x $y"; done < <(cd "$work_dir" &&
+        "$build_dir/tests/e2e/dialog_probe" 2>/dev/null)
+    read -r dialog_x dialog_y _ _ <<<"$(client_rect "$settings")"
+}
+
+# Clicks a control of the dialog by its probe name; further arguments go to xdotool click.
+click_in_dialog() {
+    local x y
+    read -r x y <<<"${at[$1]}"
+    xdotool mousemove --sync $((dialog_x + x)) $((dialog_y + y))
+    shift
+    xdotool click "$@" 1
+}
+
+# Drags horizontally from one probe position past another, in small steps as a hand does.
+drag_in_dialog() {
+    local fx fy tx ty
+    read -r fx fy <<<"${at[$1]}"
+    read -r tx ty <<<"${at[$2]}"
+    xdotool mousemove --sync $((dialog_x + fx)) $((dialog_y + fy)) mousedown 1
+    for step in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove --sync $((dialog_x + fx + (tx - fx + 20) * step / 8)) $((dialog_y + fy))
+    done
+    xdotool mouseup 1
+}
+
+# Selects the first target of the dialog's last group in the tree.
+select_first_target_of_last_group() {
+    local last_group
+    last_group=$(printf '%s\n' "${!at[@]}" | grep '^group' | sort -V | tail -n 1)
+    click_in_dialog "$last_group"
+    xdotool key Right Down
+}
+
+# The error box comes up with its caption, OK ends the process with status 0, and standard
+# error names the reason; nothing crashes.
+await_error_box() {
     local reason_pattern=$1 name=$2 box
-    start_demo
     box=$(wait_for_window '^Error Message$' 30) || fail "no error box for $name"
     screenshot_window "$box" "$artifacts_dir/error-$name.png"
     xdotool windowactivate --sync "$box" key --clearmodifiers Return ||
@@ -46,4 +84,10 @@ expect_error_box() {
         fail "$name: crashed: $(cat "$work_dir/stderr.txt")"
     fi
     echo "ok: $name"
+}
+
+# The journey for a data file damaged before the start.
+expect_error_box() {
+    start_demo
+    await_error_box "$@"
 }

@@ -34,3 +34,16 @@ fresh_data
 # The static pixel shader still compiles but no longer has the constant the frame sets.
 sed -i 's/lightDir/lightDirection/g' "$work_dir/data/shaders/staticPixelShader.psh"
 expect_error_box 'lightDir' shader-without-constant
+
+fresh_data
+# A group file may name a target the mesh lacks; putting it on a channel ends the demo at the
+# next frame.
+sed -i 's|</MorphGroups>|<Group name="Extra"><Target name="noSuchTarget"/></Group></MorphGroups>|' \
+    "$work_dir/data/meshes/headModel.xml"
+start_demo
+wait_for_window "$MIRELDA_TITLE_PATTERN" 30 >/dev/null || fail "no main window"
+settings=$(wait_for_window "$MIRELDA_SETTINGS_PATTERN" 10) || fail "no settings window"
+load_dialog_layout "$settings"
+select_first_target_of_last_group
+click_in_dialog row0 --repeat 2 --delay 80
+await_error_box 'noSuchTarget' target-missing-from-mesh

@@ -34,27 +34,7 @@ drawn=$(drawn_pixels "$artifacts_dir/neutral.png")
 ((drawn > 20000)) || fail "only $drawn pixels of head drawn"
 echo "ok: head on white ($drawn pixels)"
 
-# Control positions inside the dialog, from the same template and fonts.
-declare -A at
-while read -r name x y; do at[$name]="$x $y"; done < <(cd "$work_dir" && "$build_dir/tests/e2e/dialog_probe" 2>/dev/null)
-read -r dialog_x dialog_y _ _ <<<"$(client_rect "$settings")"
-click_in_dialog() { # name [button-or-count args]
-    local x y
-    read -r x y <<<"${at[$1]}"
-    xdotool mousemove --sync $((dialog_x + x)) $((dialog_y + y))
-    shift
-    xdotool click "$@" 1
-}
-drag_in_dialog() { # from to
-    local fx fy tx ty
-    read -r fx fy <<<"${at[$1]}"
-    read -r tx ty <<<"${at[$2]}"
-    xdotool mousemove --sync $((dialog_x + fx)) $((dialog_y + fy)) mousedown 1
-    for step in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove --sync $((dialog_x + fx + (tx - fx + 20) * step / 8)) $((dialog_y + fy))
-    done
-    xdotool mouseup 1
-}
+load_dialog_layout "$settings"
 
 # Channel 0 selected, slider dragged to its end: the head changes and the label follows.
 screenshot_window "$settings" "$artifacts_dir/dialog-before.png"
@@ -70,9 +50,7 @@ label_changed=$(pixels_differing "$artifacts_dir/dialog-before.png" "$artifacts_
 echo "ok: slider changes the head ($changed pixels)"
 
 # The last group's first target double-clicked onto channel 0: a new expression at weight 1.
-last_group=$(printf '%s\n' "${!at[@]}" | grep '^group' | sort -V | tail -n 1)
-click_in_dialog "$last_group"
-xdotool key Right Down
+select_first_target_of_last_group
 click_in_dialog row0 --repeat 2 --delay 80
 sleep 0.3
 shot channel0-reassigned
