@@ -3,6 +3,8 @@
 #include "common/DemoError.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <tinyxml.h>
 
@@ -10,6 +12,40 @@ namespace {
 
 [[noreturn]] void fail(const std::string& path, const std::string& what) {
     throw DemoError(path + ": " + what);
+}
+
+// The longest UTF-8 sequence a lead byte can announce.
+constexpr std::size_t maxUtf8SequenceBytes = 4;
+
+// The file's text as TinyXML's own file loading would hand it to the parser: line ends made
+// "\n". TinyXML steps over a UTF-8 sequence by the length its lead byte announces, even when
+// the terminating zero lies inside it, and then parses whatever memory follows its buffer; the
+// text is therefore followed by enough zero bytes for any such step to land on one. A zero byte
+// inside the file, which that loader would silently take for the end, is refused.
+std::string readDocumentText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        fail(path, "cannot be opened");
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        fail(path, "cannot be read");
+
+    std::string text;
+    text.reserve(bytes.size() + maxUtf8SequenceBytes);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        if (byte == '\0')
+            fail(path, "a zero byte at offset " + std::to_string(i) + " is not XML");
+        if (byte == '\r') {
+            text += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            text += byte;
+        }
+    }
+    text.append(maxUtf8SequenceBytes, '\0');
+    return text;
 }
 
 // Every child walked here must be an element with a "name": comments or text in those places
@@ -43,7 +79,7 @@ std::vector<MorphGroup> loadMorphGroups() {
 }
 
 std::vector<MorphGroup> loadMorphGroups(const std::string& path) {
-    // TinyXML sizes its buffer from ftell, which is meaningless for a directory or a device.
+    // Only a regular file has a known end: a directory cannot be read and a device may not end.
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status))
@@ -51,8 +87,10 @@ std::vector<MorphGroup> loadMorphGroups(const std::string& path) {
     if (!std::filesystem::is_regular_file(status))
         fail(path, "not a regular file");
 
+    const std::string text = readDocumentText(path);
     TiXmlDocument document(path);
-    if (!document.LoadFile()) {
+    document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (document.Error()) {
         std::string reason = document.ErrorDesc();
         if (document.ErrorRow() > 0)
             reason += " (row " + std::to_string(document.ErrorRow()) + ")";

@@ -142,4 +142,34 @@ TEST_F(MorphGroupFileTest, RejectsFilesOfTheWrongShape) {
     expectRejected("<MorphGroups>loose text</MorphGroups>", "non-element node");
 }
 
+TEST_F(MorphGroupFileTest, TextEndingInsideAUtf8SequenceIsNotReadPastItsEnd) {
+    // The last byte announces a three-byte sequence, so the parser steps two bytes past the end
+    // of the text. The line ends before it shrink the text, and behind its end lie the file's
+    // last bytes once more: stepping into them would read the quote the real text lacks and
+    // accept a group whose name was never closed.
+    const std::string tail = "a\xc3\"/></MorphGroups>\xe2";
+    std::string content = R"(<?xml version="1.0" encoding="UTF-8"?><MorphGroups><G name="g)";
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        content += "\r\n";
+    expectRejected(content + tail, "Error parsing Element");
+    // The same end without anything behind it.
+    expectRejected(R"(<?xml version="1.0" encoding="UTF-8"?><MorphGroups><G name="g)"
+                   "\xf0",
+                   "Error parsing Element");
+}
+
+TEST_F(MorphGroupFileTest, LineEndsAreNormalisedAndZeroBytesRefused) {
+    // CR LF and a lone CR both end a line: names keep "\n", rows count them once.
+    const auto groups = load("<MorphGroups>\r\n<G name=\"a\r\nb\rc\">\r"
+                             "<Target name=\"t\"/></G>\r\n</MorphGroups>\r\n");
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].name, "a\nb\nc");
+    EXPECT_EQ(groups[0].targetNames, (Names{"t"}));
+    expectRejected("<MorphGroups>\r\n<Group name=\"a\">\r\n</MorphGroups>", "row 3");
+    expectRejected("<MorphGroups>\r<Group name=\"a\">\r</MorphGroups>", "row 3");
+
+    // Everything after a zero byte would otherwise be ignored.
+    expectRejected(std::string("<MorphGroups/>\0<broken", 22), "a zero byte at offset 14");
+}
+
 } // namespace

@@ -1,0 +1,68 @@
+// Runs both fuzz targets over their seed corpora and over every input that once broke a reader,
+// so the normal suite keeps them fixed. A reader that crashes or trips a sanitizer ends this
+// process; a reader that reads an accepted file wrongly throws FuzzFinding.
+#include "FuzzTargets.h"
+#include "model/MeshFile.h"
+#include "ui/MorphGroupFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> filesIn(const fs::path& directory) {
+    std::vector<fs::path> files;
+    if (fs::is_directory(directory))
+        for (const fs::directory_entry& entry : fs::directory_iterator(directory))
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::uint8_t> bytesOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every file of the corpus goes through the target; returns how many there were.
+std::size_t runCorpus(const fs::path& directory, void (*target)(std::span<const std::uint8_t>)) {
+    const std::vector<fs::path> files = filesIn(directory);
+    for (const fs::path& file : files)
+        EXPECT_NO_THROW(target(bytesOf(file))) << file;
+    return files.size();
+}
+
+const fs::path seeds = MIRELDA_FUZZ_SEED_DIR;
+const fs::path regressions = MIRELDA_FUZZ_REGRESSION_DIR;
+
+TEST(FuzzRegressions, MeshFileReaderReadsItsSeedsAndSurvivesFoundInputs) {
+    // The seeds are well-formed files: the fuzzer's mutations start from what the reader accepts.
+    const std::vector<fs::path> seedFiles = filesIn(seeds / "mesh");
+    ASSERT_GE(seedFiles.size(), 5u);
+    for (const fs::path& file : seedFiles)
+        EXPECT_NO_THROW(readMeshFile(file.string())) << file;
+
+    EXPECT_EQ(runCorpus(seeds / "mesh", fuzzMeshFile), seedFiles.size());
+    // No input has broken this reader yet; any that does joins the directory.
+    runCorpus(regressions / "mesh", fuzzMeshFile);
+}
+
+TEST(FuzzRegressions, MorphGroupReaderReadsItsSeedsAndSurvivesFoundInputs) {
+    const std::vector<fs::path> seedFiles = filesIn(seeds / "groups");
+    ASSERT_GE(seedFiles.size(), 4u);
+    for (const fs::path& file : seedFiles)
+        EXPECT_NO_THROW(loadMorphGroups(file.string())) << file;
+
+    EXPECT_EQ(runCorpus(seeds / "groups", fuzzMorphGroupFile), seedFiles.size());
+    // Files on which TinyXML stepped past the end of its text.
+    EXPECT_GE(runCorpus(regressions / "groups", fuzzMorphGroupFile), 3u);
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+// Writes the fuzzers' starting corpora: small mesh files made by the project's own writer and
+// morph group files covering the shapes the reader accepts. Usage: fuzz_seed_corpus <directory>;
+// the files go to <directory>/mesh and <directory>/groups.
+#include "MeshImages.h"
+#include "model/MeshFileWriter.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::pair<std::string, std::string>> meshSeeds() {
+    const std::vector<std::string> sevenTargets{"browInnerUp",  "eyeBlinkLeft", "eyeBlinkRight",
+                                                "jawOpen",      "mouthSmile",   "cheekPuff",
+                                                "noseSneerLeft"};
+    MeshFileImage oddIndexCount = makeMeshImage({"a", "b"});
+    oddIndexCount.indices.push_back(0);
+    oddIndexCount.staticIndices.pop_back();
+    MeshFileImage noTriangles = makeMeshImage({"only"}, {.vertexCount = 0, .staticVertexCount = 0});
+    noTriangles.indices.clear();
+    noTriangles.staticIndices.clear();
+
+    return {
+        {"seven-targets.dat", encodeMeshFile(makeMeshImage(sevenTargets))},
+        {"no-targets.dat", encodeMeshFile(makeMeshImage({}))},
+        // An empty name, a zero byte inside a name, and a name used twice.
+        {"odd-names.dat",
+         encodeMeshFile(makeMeshImage({"", std::string("jaw\0open", 8), "smile", "smile"}))},
+        {"wide-vertices.dat",
+         encodeMeshFile(makeMeshImage({"browUp", "jawOpen"}, {.vertexCount = 3,
+                                                              .staticVertexCount = 4,
+                                                              .baseFloats = 9,
+                                                              .targetFloats = 8,
+                                                              .staticFloats = 10}))},
+        {"odd-index-count.dat", encodeMeshFile(oddIndexCount)},
+        {"no-vertices.dat", encodeMeshFile(noTriangles)},
+        {"trailing-bytes.dat", encodeMeshFile(makeMeshImage({"a"})) + "trailing"},
+    };
+}
+
+std::vector<std::pair<std::string, std::string>> groupSeeds() {
+    return {
+        {"groups.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<MorphGroups>
+    <Group name="Brows">
+        <Target name="browInnerUp"/>
+        <Target name="browDownLeft"/>
+    </Group>
+    <Group name="Mouth">
+        <Target name="jawOpen"/>
+        <Target name="mouthSmileLeft"/>
+        <Target name="mouthSmileRight"/>
+    </Group>
+</MorphGroups>
+)"},
+        {"empty.xml", "<MorphGroups/>"},
+        // Passed-over top-level nodes, any group tag, entities, and children before the first
+        // <Target> that are not read.
+        {"shapes.xml", R"(<?xml version="1.0"?>
+<!-- head targets -->
+<Other name="ignored"><Target name="notRead"/></Other>
+<MorphGroups>
+    <Anything name="Mouth &amp; Jaw &#x41;&#66;">
+        <Note name="skipped"/><!-- skipped --><Target name="jawOpen"/><Shape name="lip"/>
+    </Anything>
+    <Group name="Eyes"></Group>
+    <Group name="Eyes"><Target name="blink" extra='x'/></Group>
+</MorphGroups>
+<MorphGroups><Group name="second list"/></MorphGroups>
+)"},
+        {"bom-utf8.xml", "\xef\xbb\xbf<MorphGroups><G name=\"Br\xc3\xa9\"><Target name=\"x "
+                         "y\"/></G></MorphGroups>"},
+        {"doctype-cdata.xml", R"(<!DOCTYPE MorphGroups>
+<MorphGroups>
+  <Group name="a"><Target name="t"><![CDATA[ <not read> ]]></Target></Group>
+</MorphGroups>
+)"},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: fuzz_seed_corpus <directory>\n";
+        return 2;
+    }
+    const fs::path root = argv[1];
+    const std::pair<const char*, std::vector<std::pair<std::string, std::string>>> corpora[] = {
+        {"mesh", meshSeeds()}, {"groups", groupSeeds()}};
+    for (const auto& [directory, seeds] : corpora) {
+        fs::create_directories(root / directory);
+        for (const auto& [name, bytes] : seeds)
+            writeFile(root / directory / name, bytes);
+    }
+    return 0;
+}
