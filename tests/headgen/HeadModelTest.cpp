@@ -82,12 +82,14 @@ TEST(HeadModel, CountsLayoutAndIndicesFitTheDemo) {
     EXPECT_EQ(image.baseFloats, 7);
     EXPECT_EQ(image.targetFloats, 7);
     EXPECT_EQ(image.staticFloats, 7);
+    // Detailed enough for the face, light enough for vertex shading on the CPU at 60 Hz.
     EXPECT_GE(image.vertexCount, 15000);
-    EXPECT_LE(image.vertexCount, 60000);
+    EXPECT_LE(image.vertexCount, 32000);
     EXPECT_GE(image.targetNames.size(), 20u);
     EXPECT_EQ(std::set<std::string>(image.targetNames.begin(), image.targetNames.end()).size(),
               image.targetNames.size());
-    EXPECT_LE(image.staticVertexCount, 65536);
+    EXPECT_GE(image.staticVertexCount, 3000);
+    EXPECT_LE(image.staticVertexCount, 8000);
 
     const LoadedHead& head = loaded();
     for (const MeshView* mesh : {&head.base, &head.statics}) {

@@ -1,6 +1,7 @@
 #include "EyeOpening.h"
 
 #include "HeadLandmarks.h"
+#include "Sdf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +10,7 @@ using namespace landmarks;
 
 EyeAngles eyeAnglesOf(const Vec3& leftSidePoint) {
     const Vec3 local = leftSidePoint - leftEyeCentre;
-    const double horizontal = std::hypot(local.x, local.z);
+    const double horizontal = std::sqrt(local.x * local.x + local.z * local.z);
     return {std::atan2(local.x, local.z), std::atan2(local.y, horizontal), glm::length(local)};
 }
 
@@ -55,5 +56,7 @@ double eyeOpeningDistance(const Vec3& leftSidePoint) {
     angular = std::max(angular, (std::abs(u) - 1.0) * halfWidth);
     const double outerLimit = a.radius - (lidInnerRadius + lidThickness + 6.0);
     const double innerLimit = 0.5 * lidInnerRadius - a.radius;
-    return std::max({angular * a.radius, outerLimit, innerLimit});
+    // The cut ends in a rounded rim where it reaches out past the lids into the skin beside the
+    // nose, so that no crease is left there.
+    return smoothIntersection(std::max(angular * a.radius, innerLimit), outerLimit, 3.0);
 }

@@ -1,23 +1,28 @@
 #include "HeadGenerator.h"
 
+#include "AdaptiveSurface.h"
 #include "Deformation.h"
 #include "ExpressionTargets.h"
 #include "Eyeball.h"
 #include "FaceRig.h"
 #include "HeadShape.h"
+#include "MeshDensity.h"
 #include "MorphGroupsXml.h"
 #include "SymmetricSurface.h"
 #include "Teeth.h"
 #include "common/DemoError.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace {
 
 constexpr std::size_t maxVertices = 65536; // the GPU keeps 16-bit indices
 
-// Fine cells on the face, coarse ones on the crown, the back of the head and the neck, and
-// thin slices along the mouth line so that the lips part cleanly.
+// Cells fine enough to find every fold of the skin, whatever the edge lengths it is remeshed
+// to: fine on the face, coarse on the crown, the back of the head and the neck, and thin slices
+// along the mouth line so that the lips part cleanly.
 SamplingGrid headGrid() {
     const double fine = 1.2, coarse = 2.2;
     return {62.0,
@@ -33,14 +38,6 @@ SamplingGrid headGrid() {
                 return band * (1.0 - 0.65 * (1.0 - smoothStep(2.5, 4.5, std::abs(y + 54.2))));
             },
             [=](double z) { return fine + (coarse - fine) * smoothStep(28.0, 40.0, -z); }};
-}
-
-TriangleMesh surfaceOf(const DistanceField& field, const SamplingGrid& grid, double maxStep,
-                       int smoothing) {
-    TriangleMesh mesh = extractSymmetricSurface(field, grid);
-    relaxOntoSurface(mesh, field, maxStep, 4);
-    smoothSurface(mesh, smoothing);
-    return mesh;
 }
 
 // Seven floats per vertex: the position, then the normal as four floats with w = 0.
@@ -67,22 +64,28 @@ std::vector<std::int32_t> indexList(const std::vector<Triangle>& triangles) {
 }
 
 TriangleMesh staticParts() {
-    TriangleMesh parts = surfaceOf(
-        eyeballsDistance, uniformGrid(28.0, {0.0, -20.0, 25.0}, {0.0, 0.0, 46.0}, 0.45), 0.45, 2);
+    TriangleMesh parts = adaptiveSymmetricSurface(
+        eyeballsDistance, uniformGrid(28.0, {0.0, -20.0, 25.0}, {0.0, 0.0, 46.0}, 0.45),
+        eyeballMeshing());
     appendMesh(parts,
-               surfaceOf(upperTeethDistance,
-                         uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45), 0.45, 1));
+               adaptiveSymmetricSurface(
+                   upperTeethDistance,
+                   uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45), teethMeshing()));
     return parts;
 }
 
 } // namespace
 
 GeneratedHead generateHead() {
-    TriangleMesh head = surfaceOf(headDistance, headGrid(), 1.0, 3);
+    TriangleMesh head = adaptiveSymmetricSurface(headDistance, headGrid(), skinMeshing());
+    // A few low-pass passes round the creases that the field keeps, such as the corners of the
+    // mouth and the eyes, over a few edges.
+    smoothSurface(head, 3);
     const std::size_t lowerTeethStart = head.positions.size();
     appendMesh(head,
-               surfaceOf(lowerTeethDistance,
-                         uniformGrid(26.0, {0.0, -65.0, 8.0}, {0.0, -53.0, 45.0}, 0.65), 0.65, 1));
+               adaptiveSymmetricSurface(
+                   lowerTeethDistance,
+                   uniformGrid(26.0, {0.0, -65.0, 8.0}, {0.0, -53.0, 45.0}, 0.65), teethMeshing()));
     if (head.positions.size() > maxVertices)
         throw DemoError("head generator: the head has more vertices than 16-bit indices reach");
     const FaceRig rig = buildFaceRig(std::move(head), lowerTeethStart);

@@ -26,6 +26,8 @@ inline constexpr double mouthCornerX = 15.5;
 inline constexpr double mouthFrontZ = 53.0;
 inline constexpr double mouthSlitHalfHeight = 0.55;
 
+inline const Vec3 leftEarCentre{42.5, -19.0, -10.0};
+
 inline const Vec3 jawHinge{0.0, -25.0, -6.0}; // the jaw turns about the x axis through here
 
 inline constexpr double neckBottomY = -116.0;

@@ -14,6 +14,12 @@ namespace {
 // Every part below takes the point folded onto the left side (x >= 0), so paired features
 // are built once and the field is exactly symmetric.
 
+// The length of (a, b); the values here are far from overflowing, so std::hypot's care, which
+// costs much of the field's time, is not needed.
+double planeLength(double a, double b) {
+    return std::sqrt(a * a + b * b);
+}
+
 double skull(const Vec3& q) {
     double d = ellipsoidDistance(q, {0.0, 10.0, -8.0}, {45.5, 56.0, 58.0});
     // A fuller dome over the crown.
@@ -70,7 +76,7 @@ double mouthSlit(const Vec3& q) {
     const double reach = mouthCornerX - mouthSlitHalfHeight;
     const double dx = std::max(q.x - reach, 0.0);
     const double dy = q.y - centreY;
-    const double slab = std::hypot(dx, dy) - mouthSlitHalfHeight;
+    const double slab = planeLength(dx, dy) - mouthSlitHalfHeight;
     return std::max(slab, 38.0 - q.z);
 }
 
@@ -78,25 +84,24 @@ double mouthCavity(const Vec3& q) {
     // Narrow behind the lips, wide at the back where the molars stand.
     double d = smoothUnion(ellipsoidDistance(q, {0.0, -54.5, 32.0}, {20.5, 9.5, 14.0}),
                            ellipsoidDistance(q, {0.0, -54.5, 19.0}, {25.0, 10.0, 14.0}), 6.0);
-    // The tongue lies on the cavity's floor.
+    // The tongue lies on the cavity's floor and runs into it in a broad fillet.
     const double tongue = ellipsoidDistance(q, {0.0, -61.5, 18.0}, {12.0, 4.5, 14.0});
-    return smoothSubtraction(d, tongue, 2.0);
+    return smoothSubtraction(d, tongue, 4.0);
 }
 
 // Signed distance to a filled ellipse in the plane, approximated like the ellipsoid's.
 double ellipseDistance(double u, double v, double radiusU, double radiusV) {
-    const double k0 = std::hypot(u / radiusU, v / radiusV);
-    const double k1 = std::hypot(u / (radiusU * radiusU), v / (radiusV * radiusV));
+    const double k0 = planeLength(u / radiusU, v / radiusV);
+    const double k1 = planeLength(u / (radiusU * radiusU), v / (radiusV * radiusV));
     if (k1 < 1e-12)
         return -std::min(radiusU, radiusV);
     return k0 * (k0 - 1.0) / k1;
 }
 
 double ear(const Vec3& q) {
-    const Vec3 centre{42.5, -19.0, -10.0};
-    const Vec3 outward = glm::normalize(Vec3(1.0, 0.0, 0.45));
-    const Vec3 up = glm::normalize(Vec3(0.0, 1.0, -0.25));
-    const Mat3 frame = frameLookingAlong(outward, up);
+    const Vec3 centre = leftEarCentre;
+    static const Mat3 frame = frameLookingAlong(glm::normalize(Vec3(1.0, 0.0, 0.45)),
+                                                glm::normalize(Vec3(0.0, 1.0, -0.25)));
     // u runs towards the face, v up, w away from the head.
     const Vec3 local = glm::transpose(frame) * (q - centre);
     const double u = -local.x, v = local.y, w = local.z;
@@ -104,13 +109,15 @@ double ear(const Vec3& q) {
     const double outline = smoothUnion(ellipseDistance(u - 1.0, v - 1.5, 10.0, 18.0),
                                        ellipseDistance(u + 0.5, v + 13.0, 5.8, 6.3), 3.0);
     const double rim = 2.5;
-    double d = std::hypot(std::max(outline + rim, 0.0), w - 1.0) - rim;
-    // The bowl inside the rim, with a ridge across it and the deeper concha low in it.
+    double d = planeLength(std::max(outline + rim, 0.0), w - 1.0) - rim;
+    // The bowl inside the rim, with a ridge across it and the deeper concha low in it; their
+    // floors turn into their walls in rounded edges.
     const double bowlOutline = ellipseDistance(u - 1.5, v - 2.0, 7.2, 14.0);
-    const double bowl = std::max(bowlOutline, 2.0 - w);
-    d = smoothSubtraction(d, bowl, 1.5);
+    const double bowl = smoothIntersection(bowlOutline, 2.0 - w, 1.0);
+    d = smoothSubtraction(d, bowl, 2.5);
     d = smoothUnion(d, capsuleDistance({u, v, w}, {1.0, -3.0, 1.8}, {3.0, 9.0, 1.8}, 1.1), 1.2);
-    const double concha = std::max(ellipseDistance(u + 1.5, v + 3.0, 3.6, 4.2), 1.0 - w);
+    const double concha =
+        smoothIntersection(ellipseDistance(u + 1.5, v + 3.0, 3.6, 4.2), 1.0 - w, 1.0);
     d = smoothSubtraction(d, concha, 1.5);
     return d;
 }
@@ -152,6 +159,7 @@ double headDistance(const Vec3& p) {
     d = eyeRegion(d, q);
     d = smoothSubtraction(d, mouthSlit(q), 1.0);
     d = smoothSubtraction(d, mouthCavity(q), 1.5);
-    d = smoothUnion(d, ear(q), 5.0);
+    // The ear grows out of the side of the head in a fillet, not from a narrow groove.
+    d = smoothUnion(d, ear(q), 8.0);
     return d;
 }

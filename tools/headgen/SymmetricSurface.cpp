@@ -170,8 +170,10 @@ class HalfMeshBuilder {
     TriangleMesh mesh_;
 };
 
-// The half mesh plus its reflection; vertices on the plane x = 0 are shared by both halves.
-TriangleMesh mirrorHalf(const TriangleMesh& half) {
+} // namespace
+
+// Vertices on the plane x = 0 are shared by both halves.
+TriangleMesh mirrorHalfSurface(const TriangleMesh& half) {
     TriangleMesh mesh;
     mesh.positions = half.positions;
     mesh.mirror.resize(half.positions.size());
@@ -192,31 +194,25 @@ TriangleMesh mirrorHalf(const TriangleMesh& half) {
     return mesh;
 }
 
-Vec3 fieldGradient(const DistanceField& field, const Vec3& p, double step) {
-    const Vec3 dx(step, 0.0, 0.0), dy(0.0, step, 0.0), dz(0.0, 0.0, step);
-    return Vec3(field(p + dx) - field(p - dx), field(p + dy) - field(p - dy),
-                field(p + dz) - field(p - dz)) /
-           (2.0 * step);
-}
-
-} // namespace
-
 SamplingGrid uniformGrid(double halfWidth, const Vec3& lower, const Vec3& upper, double spacing) {
     const AxisSpacing constant = [spacing](double) { return spacing; };
     return {halfWidth, lower, upper, constant, constant, constant};
 }
 
-TriangleMesh extractSymmetricSurface(const DistanceField& field, const SamplingGrid& box) {
+TriangleMesh extractHalfSurface(const DistanceField& field, const SamplingGrid& box) {
     const Grid grid = makeGrid(box);
     const std::vector<double> values = sampleHalfGrid(field, grid);
     HalfMeshBuilder builder(grid, values);
     builder.march();
-    return mirrorHalf(builder.take());
+    return builder.take();
+}
+
+TriangleMesh extractSymmetricSurface(const DistanceField& field, const SamplingGrid& box) {
+    return mirrorHalfSurface(extractHalfSurface(field, box));
 }
 
 void relaxOntoSurface(TriangleMesh& mesh, const DistanceField& field, double maxStep, int passes) {
     const auto neighbours = vertexNeighbours(mesh);
-    const double step = 1e-3 * maxStep;
     std::vector<Vec3> next(mesh.positions.size());
     for (int pass = 0; pass < passes; ++pass) {
         for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
@@ -229,24 +225,15 @@ void relaxOntoSurface(TriangleMesh& mesh, const DistanceField& field, double max
             for (int n : neighbours[i])
                 mean += mesh.positions[n];
             mean /= static_cast<double>(neighbours[i].size());
-            const Vec3 g = fieldGradient(field, p, step);
+            const Vec3 g = fieldGradient(field, p, 1e-3 * maxStep);
             const double gLength = glm::length(g);
             Vec3 move = 0.5 * (mean - p);
             if (gLength > 1e-9) {
                 const Vec3 normal = g / gLength;
                 move -= glm::dot(move, normal) * normal;
             }
-            Vec3 q = p + move;
-            for (int newton = 0; newton < 3; ++newton) {
-                const Vec3 gq = fieldGradient(field, q, step);
-                const double g2 = glm::dot(gq, gq);
-                if (g2 < 1e-12)
-                    break;
-                const Vec3 correction = field(q) * gq / g2;
-                // A step longer than the grid spacing would jump to another sheet.
-                const double length = glm::length(correction);
-                q -= length > maxStep ? correction * (maxStep / length) : correction;
-            }
+            // A step longer than the grid spacing would jump to another sheet.
+            const Vec3 q = projectOntoSurface(field, p + move, maxStep, 3);
             next[i] = q;
         }
         for (std::size_t i = 0; i < next.size(); ++i) {

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "FieldGeometry.h"
 #include "TriangleMesh.h"
 
 #include <functional>
-
-// A signed field over space, negative inside the solid.
-using DistanceField = std::function<double(const Vec3&)>;
 
 // The cell size along one axis as a function of the coordinate on that axis.
 using AxisSpacing = std::function<double(double)>;
@@ -28,6 +26,14 @@ SamplingGrid uniformGrid(double halfWidth, const Vec3& lower, const Vec3& upper,
 // is its exact reflection, so the mesh is symmetric vertex for vertex. The field must be
 // positive on the grid's boundary.
 TriangleMesh extractSymmetricSurface(const DistanceField& field, const SamplingGrid& grid);
+
+// The same surface's half x >= 0 on its own, with `mirror` left empty: an open mesh whose rim
+// lies on the plane x = 0, every rim vertex exactly at x = 0 and every other vertex at x > 0.
+TriangleMesh extractHalfSurface(const DistanceField& field, const SamplingGrid& grid);
+
+// A half as extractHalfSurface gives it, joined to its reflection along the rim into one
+// closed, symmetric mesh.
+TriangleMesh mirrorHalfSurface(const TriangleMesh& half);
 
 // Evens out the triangles and puts every vertex back on the zero set: each pass moves the
 // vertices tangentially towards the mean of their neighbours, then projects them onto the
