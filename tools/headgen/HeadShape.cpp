@@ -155,7 +155,8 @@ double headDistance(const Vec3& p) {
     d = smoothUnion(d, neck(q), 14.0);
     d = smoothUnion(d, muzzleAndLips(q), 10.0);
     d = smoothUnion(d, nose(q), 4.0);
-    d = smoothSubtraction(d, nostrils(q), 1.0);
+    // Soft rims, so that the nostrils catch no glints.
+    d = smoothSubtraction(d, nostrils(q), 2.0);
     d = eyeRegion(d, q);
     d = smoothSubtraction(d, mouthSlit(q), 1.0);
     d = smoothSubtraction(d, mouthCavity(q), 1.5);
