@@ -49,12 +49,14 @@ double skinEdgeLength(const Vec3& p, double curvature) {
     return curvatureBound(curvature, bend, shortest, longest);
 }
 
-// The teeth are seen only between the lips, and the lower row only when the mouth opens.
+// The teeth show only between the lips, the lower row only when the mouth opens: edges of about
+// a unit round their corners well enough.
 double teethEdgeLength(const Vec3&, double curvature) {
     return curvatureBound(curvature, 0.6, 0.6, 1.4);
 }
 
-// The eyeballs are seen whole through the lids, their highlights on the cornea.
+// The eyeballs show whole between the lids, and their highlights run over the cornea and round
+// the pupil's dip: short edges throughout.
 double eyeballEdgeLength(const Vec3&, double curvature) {
     return curvatureBound(curvature, 0.15, 0.25, 0.8);
 }
