@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs each libFuzzer target of a fuzz build for a bounded time, from its seed corpus and every
+# input that once broke a reader, and prints what it managed. A finding fails the run and leaves
+# its input under <build>/fuzz-work/<target>/artifacts/; once fixed, it belongs in
+# tests/fuzz/regressions/<corpus>/ so the normal suite keeps replaying it.
+# Usage: scripts/run-fuzzers.sh <fuzz build dir> [seconds per target, default 60]
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$(cd "$1" && pwd)
+seconds=${2:-60}
+status=0
+
+run_fuzzer() { # target corpus [libFuzzer options]
+    local target=$1 corpus=$2
+    shift 2
+    local work="$build_dir/fuzz-work/$target"
+    mkdir -p "$work/corpus" "$work/artifacts"
+    if "$build_dir/tests/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$@" \
+        "$work/corpus" "$build_dir/tests/fuzz/seeds/$corpus" \
+        "$source_dir/tests/fuzz/regressions/$corpus" >"$work/log.txt" 2>&1; then
+        local runs rate
+        runs=$(awk '/^stat::number_of_executed_units:/ { print $2 }' "$work/log.txt")
+        rate=$(awk '/^stat::average_exec_per_sec:/ { print $2 }' "$work/log.txt")
+        echo "fuzz $target: $runs executions in $seconds s ($rate per second), no finding"
+    else
+        echo "fuzz $target: FINDING (log: $work/log.txt)" >&2
+        grep -E -A 30 '^==[0-9]+==ERROR|terminate called|Test unit written' "$work/log.txt" >&2 || tail -n 40 "$work/log.txt" >&2
+        status=1
+    fi
+}
+
+run_fuzzer mesh_file mesh
+run_fuzzer morph_group_file groups -dict="$source_dir/tests/fuzz/morph_groups.dict"
+exit $status
