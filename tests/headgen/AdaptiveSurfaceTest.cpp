@@ -5,6 +5,7 @@
 #include "FieldGeometry.h"
 #include "MeshChecks.h"
 #include "Sdf.h"
+#include "SurfaceTestShapes.h"
 #include "common/DemoError.h"
 
 #include <algorithm>
@@ -13,17 +14,6 @@
 #include <numbers>
 
 namespace {
-
-MeshView viewOf(const TriangleMesh& mesh) {
-    MeshView view{mesh.positions, {}};
-    for (const Triangle& t : mesh.triangles)
-        view.triangles.push_back({t[0], t[1], t[2]});
-    return view;
-}
-
-double sphere(const Vec3& p) {
-    return glm::length(p - Vec3(0.0, 1.0, 2.0)) - 5.0;
-}
 
 AdaptiveMeshing constantLength(double length) {
     return {[length](const Vec3&, double) { return length; }, 0.3, 0.1, 6};

@@ -4,26 +4,14 @@
 #include "HarmonicField.h"
 #include "MeshChecks.h"
 #include "Sdf.h"
+#include "SurfaceTestShapes.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <random>
 
-namespace {
-
-MeshView viewOf(const TriangleMesh& mesh) {
-    MeshView view{mesh.positions, {}};
-    for (const Triangle& t : mesh.triangles)
-        view.triangles.push_back({t[0], t[1], t[2]});
-    return view;
-}
-
-double sphere(const Vec3& p) {
-    return glm::length(p - Vec3(0.0, 1.0, 2.0)) - 5.0;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(SymmetricSurface, SphereIsClosedOutwardSymmetricAndOnTheSurface) {
     TriangleMesh mesh =
