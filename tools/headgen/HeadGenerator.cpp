@@ -11,6 +11,7 @@
 #include "SymmetricSurface.h"
 #include "Teeth.h"
 #include "common/DemoError.h"
+#include "model/VertexCacheOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,6 +109,7 @@ GeneratedHead generateHead() {
     image.staticVertexCount = static_cast<std::int32_t>(parts.positions.size());
     image.staticVertices = vertexFloats(parts.positions, parts.triangles);
     image.staticIndices = indexList(parts.triangles);
+    orderForVertexCache(image);
 
     for (const std::string& groupName : expressionGroups()) {
         TargetGroup group{groupName, {}};
