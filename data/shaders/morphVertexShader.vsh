@@ -1,6 +1,7 @@
 // Morphs the head: the base vertex blended with the targets of the seven morph channels by
 // their weights. Targets hold absolute positions and normals, so each channel adds its weighted
-// offset from the base.
+// offset from the base. The pixel shader textures the skin at its rest position, so the marble
+// moves with the skin, and lights it where the blend puts it.
 
 float4x4 viewProj;  // world to clip, row-vector convention
 float4 eyePosition; // world space
@@ -35,7 +36,7 @@ struct VertexInput
 struct VertexOutput
 {
     float4 position : POSITION;
-    float3 worldPosition : TEXCOORD0;
+    float3 restPosition : TEXCOORD0; // where the texture is looked up
     float3 normal : TEXCOORD1;
     float3 toEye : TEXCOORD2;
 };
@@ -62,7 +63,7 @@ VertexOutput Main(VertexInput input)
 
     VertexOutput output;
     output.position = mul(float4(position, 1.0), viewProj);
-    output.worldPosition = position;
+    output.restPosition = input.position;
     // Blended normals shrink; a vanishing one stays zero rather than becoming NaN.
     output.normal = normal * rsqrt(max(dot(normal, normal), 1e-12));
     output.toEye = eyePosition.xyz - position;

@@ -4,7 +4,10 @@
 #include "render/NoiseVolume.h"
 #include "render/ShaderD3D9.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -90,6 +93,10 @@ class MorphTriangle {
     void setTarget(int channel, std::int32_t buffer) { targets_[channel] = buffer; }
 
     PixelStats draw(const std::array<float, channelCount>& weights) {
+        return statsOfDrawn(drawPixels(weights));
+    }
+
+    std::vector<std::uint32_t> drawPixels(const std::array<float, channelCount>& weights) {
         RenderDevice& device = *gl.device;
         device.clear(black, 1.0f, 0);
         device.beginScene();
@@ -116,7 +123,7 @@ class MorphTriangle {
         pixelShader_->setVector("lightDir", glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
         device.drawIndexed();
         device.endScene();
-        return statsOfDrawn(device.readBackBuffer());
+        return device.readBackBuffer();
     }
 
     // Where the camera puts a world point, in pixels.
@@ -143,6 +150,28 @@ class MorphTriangle {
     std::int32_t base_ = 0;
     std::array<std::int32_t, channelCount> targets_{-1, -1, -1, -1, -1, -1, -1};
 };
+
+// The mean difference of the colour channels between `a` and `b` moved right by `shift` pixels,
+// over the pixels drawn in both.
+double meanDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b,
+                      int shift) {
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = std::max(0, shift); x < width; ++x) {
+            const std::uint32_t p = a[static_cast<std::size_t>(y) * width + x - shift];
+            const std::uint32_t q = b[static_cast<std::size_t>(y) * width + x];
+            if (p == black || q == black) {
+                continue;
+            }
+            for (int bit = 0; bit < 24; bit += 8) {
+                sum += std::abs(int((p >> bit) & 0xFF) - int((q >> bit) & 0xFF));
+            }
+            count += 3;
+        }
+    }
+    return count > 0 ? sum / count : 1e9;
+}
 
 std::array<TestVertex, 3> moved(float dx, float dy) {
     std::array<TestVertex, 3> v = MorphTriangle::baseVertices();
@@ -202,4 +231,20 @@ TEST(DemoShaders, BlendedNormalsLightTheHeadAndItStaysBright) {
         EXPECT_GT(stats.meanLuminance, 100);
         EXPECT_GT(stats.darkest, 60);
     }
+}
+
+TEST(DemoShaders, TheMarbleMovesWithTheSkin) {
+    MorphTriangle triangle;
+    triangle.setTarget(2, triangle.createBuffer(moved(30, 0)));
+    const std::vector<std::uint32_t> rest = triangle.drawPixels({0, 0, 0, 0, 0, 0, 0});
+    const std::vector<std::uint32_t> morphed = triangle.drawPixels({0, 0, 1, 0, 0, 0, 0});
+    const int shift = static_cast<int>(
+        std::lround(triangle.project({30, 0, 0}).x - triangle.project({0, 0, 0}).x));
+    ASSERT_GT(shift, 50);
+    // Carried along, the pattern matches itself moved by the same distance (up to the light,
+    // which follows the moved surface); left in place, the skin would slide under it.
+    const double carried = meanDifference(rest, morphed, shift);
+    const double inPlace = meanDifference(rest, morphed, 0);
+    EXPECT_LT(carried, 3.0);
+    EXPECT_GT(inPlace, 4 * carried);
 }
