@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "render/Scene.h"
+#include "render/SurfaceFormat.h"
 #include "ui/WindowFrame.h"
 
 #include <QMouseEvent>
@@ -10,6 +11,7 @@
 MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
     : frameSize_(frameWidth, frameHeight) {
     setSurfaceType(QSurface::OpenGLSurface);
+    setFormat(deviceSurfaceFormat());
     setTitle(title);
     // Without CustomizeWindowHint the window manager is asked for its default buttons,
     // maximize included.

@@ -5,6 +5,7 @@
 #include "render/GlErrors.h"
 #include "render/HlslCompiler.h"
 #include "render/ShaderSemantics.h"
+#include "render/SurfaceFormat.h"
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -126,11 +127,7 @@ void RenderDevice::Impl::createContext(const WindowTarget& target) {
                         std::to_string(target.height) + " is not positive");
     }
     window = target.window;
-    QSurfaceFormat format = window->requestedFormat();
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setVersion(4, 5);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setSwapInterval(0);
+    const QSurfaceFormat format = deviceSurfaceFormat();
     if (window->handle() == nullptr) {
         window->setFormat(format);
         window->create();
