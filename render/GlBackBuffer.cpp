@@ -7,39 +7,30 @@
 #include <algorithm>
 
 GlBackBuffer::GlBackBuffer(QOpenGLFunctions_4_5_Core& gl, std::int32_t width, std::int32_t height)
-    : gl_(gl), width_(width), height_(height) {
-    gl_.glCreateRenderbuffers(1, &colour_);
-    gl_.glNamedRenderbufferStorage(colour_, GL_RGBA8, width_, height_);
-    gl_.glCreateRenderbuffers(1, &depthStencil_);
-    gl_.glNamedRenderbufferStorage(depthStencil_, GL_DEPTH24_STENCIL8, width_, height_);
-    gl_.glCreateFramebuffers(1, &framebuffer_);
-    gl_.glNamedFramebufferRenderbuffer(framebuffer_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                       colour_);
-    gl_.glNamedFramebufferRenderbuffer(framebuffer_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                       depthStencil_);
-    const GLenum status = gl_.glCheckNamedFramebufferStatus(framebuffer_, GL_DRAW_FRAMEBUFFER);
+    : gl_(gl), width_(width), height_(height), colour_(createGlRenderbuffer(gl)),
+      depthStencil_(createGlRenderbuffer(gl)), framebuffer_(createGlFramebuffer(gl)) {
+    gl_.glNamedRenderbufferStorage(colour_.get(), GL_RGBA8, width_, height_);
+    gl_.glNamedRenderbufferStorage(depthStencil_.get(), GL_DEPTH24_STENCIL8, width_, height_);
+    gl_.glNamedFramebufferRenderbuffer(framebuffer_.get(), GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                       colour_.get());
+    gl_.glNamedFramebufferRenderbuffer(framebuffer_.get(), GL_DEPTH_STENCIL_ATTACHMENT,
+                                       GL_RENDERBUFFER, depthStencil_.get());
+    const GLenum status =
+        gl_.glCheckNamedFramebufferStatus(framebuffer_.get(), GL_DRAW_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
-        gl_.glDeleteFramebuffers(1, &framebuffer_);
-        gl_.glDeleteRenderbuffers(1, &depthStencil_);
-        gl_.glDeleteRenderbuffers(1, &colour_);
         throw DemoError("the back buffer cannot be created");
     }
     bindForDrawing();
-}
-
-GlBackBuffer::~GlBackBuffer() {
-    gl_.glDeleteFramebuffers(1, &framebuffer_);
-    gl_.glDeleteRenderbuffers(1, &depthStencil_);
-    gl_.glDeleteRenderbuffers(1, &colour_);
+    throwOnGlError(gl_, "RenderDevice (back buffer)");
 }
 
 void GlBackBuffer::bindForDrawing() {
-    gl_.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+    gl_.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_.get());
     gl_.glViewport(0, 0, width_, height_);
 }
 
 void GlBackBuffer::blitTo(std::uint32_t framebuffer, std::int32_t width, std::int32_t height) {
-    gl_.glBlitNamedFramebuffer(framebuffer_, framebuffer, 0, 0, width_, height_, 0, 0, width,
+    gl_.glBlitNamedFramebuffer(framebuffer_.get(), framebuffer, 0, 0, width_, height_, 0, 0, width,
                                height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     throwOnGlError(gl_, "present");
 }
@@ -47,7 +38,7 @@ void GlBackBuffer::blitTo(std::uint32_t framebuffer, std::int32_t width, std::in
 std::vector<std::uint32_t> GlBackBuffer::read() {
     const auto rowLength = static_cast<std::size_t>(width_);
     std::vector<std::uint32_t> bottomUp(rowLength * static_cast<std::size_t>(height_));
-    gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.get());
     gl_.glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // BGRA bytes are the little-endian A8R8G8B8 word.
     gl_.glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bottomUp.data());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/GlName.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +12,6 @@ class QOpenGLFunctions_4_5_Core;
 class GlBackBuffer {
   public:
     GlBackBuffer(QOpenGLFunctions_4_5_Core& gl, std::int32_t width, std::int32_t height);
-    ~GlBackBuffer();
     GlBackBuffer(const GlBackBuffer&) = delete;
     GlBackBuffer& operator=(const GlBackBuffer&) = delete;
 
@@ -28,7 +29,7 @@ class GlBackBuffer {
     QOpenGLFunctions_4_5_Core& gl_;
     std::int32_t width_;
     std::int32_t height_;
-    std::uint32_t framebuffer_ = 0;
-    std::uint32_t colour_ = 0;
-    std::uint32_t depthStencil_ = 0;
+    GlRenderbuffer colour_;
+    GlRenderbuffer depthStencil_;
+    GlFramebuffer framebuffer_;
 };

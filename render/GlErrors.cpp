@@ -7,14 +7,16 @@
 #include <string>
 
 void throwOnGlError(QOpenGLFunctions_4_5_Core& gl, const char* operation) {
-    GLenum first = gl.glGetError();
-    if (first == GL_NO_ERROR) {
-        return;
+    const GLenum first = gl.glGetError();
+    if (first != GL_NO_ERROR) {
+        throwGlError(gl, first, operation);
     }
-    // Drain the remaining flags so the next operation starts clean.
+}
+
+void throwGlError(QOpenGLFunctions_4_5_Core& gl, unsigned int error, const std::string& operation) {
     for (int k = 0; k < 16 && gl.glGetError() != GL_NO_ERROR; ++k) {
     }
     char code[16];
-    std::snprintf(code, sizeof code, "0x%04X", first);
-    throw DemoError(std::string(operation) + ": OpenGL error " + code);
+    std::snprintf(code, sizeof code, "0x%04X", error);
+    throw DemoError(operation + ": OpenGL error " + code);
 }

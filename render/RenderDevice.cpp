@@ -3,6 +3,7 @@
 #include "common/DemoError.h"
 #include "render/GlBackBuffer.h"
 #include "render/GlErrors.h"
+#include "render/GlName.h"
 #include "render/HlslCompiler.h"
 #include "render/ShaderSemantics.h"
 #include "render/SurfaceFormat.h"
@@ -26,13 +27,13 @@ constexpr std::int32_t gradientWidth = 256;
 constexpr std::int32_t gradientMipLevels = 9; // the full chain of a 256-texel line
 
 struct VertexBufferEntry {
-    GLuint buffer;
+    GlBuffer buffer;
     std::int32_t vertexCount;
     std::int32_t stride;
 };
 
 struct IndexBufferEntry {
-    GLuint buffer;
+    GlBuffer buffer;
     std::int32_t indexCount;
     std::int32_t triangleCount;
 };
@@ -88,15 +89,19 @@ struct RenderDevice::Impl {
     QWindow* window = nullptr;
     std::unique_ptr<QOpenGLContext> context;
     QOpenGLFunctions_4_5_Core* gl = nullptr;
-    std::unique_ptr<GlBackBuffer> backBuffer;
-    GLuint pipeline = 0;
-    std::array<GLuint, samplerStageCount> samplers{};
 
-    std::vector<std::unique_ptr<ShaderD3D9>> shaders;
-    std::vector<VertexBufferEntry> vertexBuffers;
+    // Every object made on the context. Members go bottom-up, which is the teardown order:
+    // shaders, vertex buffers, index buffers, declarations, textures, then the device's own
+    // samplers, pipeline and back buffer, and the context last of all.
+    std::unique_ptr<GlBackBuffer> backBuffer;
+    GlProgramPipeline pipeline;
+    std::array<GlSampler, samplerStageCount> samplers;
+    std::vector<GlTexture> textures;
+    std::vector<GlVertexArray> vertexDeclarations;
     std::vector<IndexBufferEntry> indexBuffers;
-    std::vector<GLuint> vertexDeclarations;
-    std::vector<GLuint> textures;
+    std::vector<VertexBufferEntry> vertexBuffers;
+    std::vector<std::unique_ptr<ShaderD3D9>> shaders;
+
     std::int32_t currentVertexBuffer = 0;
     std::int32_t currentIndexBuffer = 0;
 
@@ -109,7 +114,6 @@ struct RenderDevice::Impl {
 
     void createContext(const WindowTarget& target);
     void setInitialState();
-    void releaseResources();
     void checkSamplerStage(std::uint32_t sampler, const char* operation) const {
         if (sampler >= samplerStageCount) {
             throw DemoError(std::string(operation) + ": sampler stage " + std::to_string(sampler) +
@@ -161,37 +165,21 @@ void RenderDevice::Impl::setInitialState() {
     gl->glCullFace(GL_BACK);
     gl->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
-    gl->glCreateProgramPipelines(1, &pipeline);
-    gl->glBindProgramPipeline(pipeline);
+    pipeline = createGlProgramPipeline(*gl);
+    gl->glBindProgramPipeline(pipeline.get());
 
     // Direct3D's default sampler state: point filtering, no mip filter, wrap addressing.
-    gl->glCreateSamplers(static_cast<GLsizei>(samplers.size()), samplers.data());
     for (std::uint32_t unit = 0; unit < samplerStageCount; ++unit) {
-        gl->glSamplerParameteri(samplers[unit], GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        gl->glSamplerParameteri(samplers[unit], GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        gl->glSamplerParameteri(samplers[unit], GL_TEXTURE_WRAP_S, GL_REPEAT);
-        gl->glSamplerParameteri(samplers[unit], GL_TEXTURE_WRAP_T, GL_REPEAT);
-        gl->glSamplerParameteri(samplers[unit], GL_TEXTURE_WRAP_R, GL_REPEAT);
-        gl->glBindSampler(unit, samplers[unit]);
+        samplers[unit] = createGlSampler(*gl);
+        const GLuint sampler = samplers[unit].get();
+        gl->glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl->glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, GL_REPEAT);
+        gl->glBindSampler(unit, sampler);
     }
     throwOnGlError(*gl, "RenderDevice");
-}
-
-// Shaders go first, then buffers, declarations and textures, in the order they were made.
-void RenderDevice::Impl::releaseResources() {
-    shaders.clear();
-    for (const VertexBufferEntry& entry : vertexBuffers) {
-        gl->glDeleteBuffers(1, &entry.buffer);
-    }
-    for (const IndexBufferEntry& entry : indexBuffers) {
-        gl->glDeleteBuffers(1, &entry.buffer);
-    }
-    gl->glDeleteVertexArrays(static_cast<GLsizei>(vertexDeclarations.size()),
-                             vertexDeclarations.data());
-    gl->glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
-    gl->glDeleteSamplers(static_cast<GLsizei>(samplers.size()), samplers.data());
-    gl->glDeleteProgramPipelines(1, &pipeline);
-    backBuffer.reset();
 }
 
 RenderDevice::RenderDevice(const WindowTarget& target) : impl_(std::make_unique<Impl>()) {
@@ -211,15 +199,12 @@ RenderDevice::~RenderDevice() {
         current = offscreen.isValid() && impl_->context->makeCurrent(&offscreen);
     }
     if (current) {
-        impl_->releaseResources();
-        impl_->context->doneCurrent();
+        impl_.reset();
     } else {
         // Without a current context no GL call may be made; destroying the context frees the
-        // GL objects, and the wrappers that would delete them are let go.
-        for (std::unique_ptr<ShaderD3D9>& shader : impl_->shaders) {
-            static_cast<void>(shader.release());
-        }
-        static_cast<void>(impl_->backBuffer.release());
+        // GL objects, and the holders that would delete them are let go.
+        const std::unique_ptr<QOpenGLContext> context = std::move(impl_->context);
+        static_cast<void>(impl_.release());
     }
 }
 
@@ -232,17 +217,11 @@ std::int32_t RenderDevice::createVertexBuffer(std::int32_t vertexCount, std::int
                         std::to_string(stride) + " bytes cannot make a buffer");
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    GLuint buffer = 0;
-    gl.glCreateBuffers(1, &buffer);
+    GlBuffer buffer = createGlBuffer(gl);
     // Qt declares the size as GLsizei, which bounds a buffer at 2 GB.
-    gl.glNamedBufferStorage(buffer, static_cast<GLsizei>(size), data, 0);
-    try {
-        throwOnGlError(gl, "createVertexBuffer");
-    } catch (...) {
-        gl.glDeleteBuffers(1, &buffer);
-        throw;
-    }
-    impl_->vertexBuffers.push_back({buffer, vertexCount, stride});
+    gl.glNamedBufferStorage(buffer.get(), static_cast<GLsizei>(size), data, 0);
+    throwOnGlError(gl, "createVertexBuffer");
+    impl_->vertexBuffers.push_back({std::move(buffer), vertexCount, stride});
     return lastIndex(impl_->vertexBuffers.size());
 }
 
@@ -257,19 +236,13 @@ std::int32_t RenderDevice::createIndexBuffer(std::int32_t indexCount, const std:
         shortIndices[k] = static_cast<std::uint16_t>(indices[k] & 0xFFFF);
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    GLuint buffer = 0;
-    gl.glCreateBuffers(1, &buffer);
-    gl.glNamedBufferStorage(buffer,
+    GlBuffer buffer = createGlBuffer(gl);
+    gl.glNamedBufferStorage(buffer.get(),
                             static_cast<GLsizei>(shortIndices.size() * sizeof(std::uint16_t)),
                             shortIndices.data(), 0);
-    try {
-        throwOnGlError(gl, "createIndexBuffer");
-    } catch (...) {
-        gl.glDeleteBuffers(1, &buffer);
-        throw;
-    }
+    throwOnGlError(gl, "createIndexBuffer");
     // Trailing indices that do not complete a triangle are kept but never drawn.
-    impl_->indexBuffers.push_back({buffer, indexCount, indexCount / 3});
+    impl_->indexBuffers.push_back({std::move(buffer), indexCount, indexCount / 3});
     return lastIndex(impl_->indexBuffers.size());
 }
 
@@ -279,36 +252,30 @@ std::int32_t RenderDevice::createVertexDeclaration(std::int32_t elementCount,
         throw DemoError("createVertexDeclaration: no elements");
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    GLuint vertexArray = 0;
-    gl.glCreateVertexArrays(1, &vertexArray);
-    try {
-        for (std::int32_t k = 0; k < elementCount; ++k) {
-            const MeshVertexElement& element = elements[k];
-            const std::optional<std::uint32_t> location =
-                attributeLocation(element.usage, element.usageIndex);
-            if (!location) {
-                throw DemoError("createVertexDeclaration: usage " + std::to_string(element.usage) +
-                                " index " + std::to_string(element.usageIndex) +
-                                " has no attribute slot");
-            }
-            if (element.stream < 0 || static_cast<std::uint32_t>(element.stream) >= streamCount ||
-                element.offset < 0) {
-                throw DemoError("createVertexDeclaration: element " + std::to_string(k) +
-                                " has stream " + std::to_string(element.stream) + ", offset " +
-                                std::to_string(element.offset));
-            }
-            gl.glVertexArrayAttribFormat(vertexArray, *location, componentCount(element.type),
-                                         GL_FLOAT, GL_FALSE, static_cast<GLuint>(element.offset));
-            gl.glVertexArrayAttribBinding(vertexArray, *location,
-                                          static_cast<GLuint>(element.stream));
-            gl.glEnableVertexArrayAttrib(vertexArray, *location);
+    GlVertexArray declaration = createGlVertexArray(gl);
+    const GLuint vertexArray = declaration.get();
+    for (std::int32_t k = 0; k < elementCount; ++k) {
+        const MeshVertexElement& element = elements[k];
+        const std::optional<std::uint32_t> location =
+            attributeLocation(element.usage, element.usageIndex);
+        if (!location) {
+            throw DemoError("createVertexDeclaration: usage " + std::to_string(element.usage) +
+                            " index " + std::to_string(element.usageIndex) +
+                            " has no attribute slot");
         }
-        throwOnGlError(gl, "createVertexDeclaration");
-    } catch (...) {
-        gl.glDeleteVertexArrays(1, &vertexArray);
-        throw;
+        if (element.stream < 0 || static_cast<std::uint32_t>(element.stream) >= streamCount ||
+            element.offset < 0) {
+            throw DemoError("createVertexDeclaration: element " + std::to_string(k) +
+                            " has stream " + std::to_string(element.stream) + ", offset " +
+                            std::to_string(element.offset));
+        }
+        gl.glVertexArrayAttribFormat(vertexArray, *location, componentCount(element.type), GL_FLOAT,
+                                     GL_FALSE, static_cast<GLuint>(element.offset));
+        gl.glVertexArrayAttribBinding(vertexArray, *location, static_cast<GLuint>(element.stream));
+        gl.glEnableVertexArrayAttrib(vertexArray, *location);
     }
-    impl_->vertexDeclarations.push_back(vertexArray);
+    throwOnGlError(gl, "createVertexDeclaration");
+    impl_->vertexDeclarations.push_back(std::move(declaration));
     return lastIndex(impl_->vertexDeclarations.size());
 }
 
@@ -317,19 +284,14 @@ std::int32_t RenderDevice::createVolumeTexture(const std::uint8_t* texels) {
         throw DemoError("createVolumeTexture: no texels");
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    GLuint texture = 0;
-    gl.glCreateTextures(GL_TEXTURE_3D, 1, &texture);
+    GlTexture holder = createGlTexture(gl, GL_TEXTURE_3D);
+    const GLuint texture = holder.get();
     gl.glTextureStorage3D(texture, 1, GL_RGBA8, volumeSize, volumeSize, volumeSize);
     gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl.glTextureSubImage3D(texture, 0, 0, 0, 0, volumeSize, volumeSize, volumeSize, GL_BGRA,
                            GL_UNSIGNED_BYTE, texels);
-    try {
-        throwOnGlError(gl, "createVolumeTexture");
-    } catch (...) {
-        gl.glDeleteTextures(1, &texture);
-        throw;
-    }
-    impl_->textures.push_back(texture);
+    throwOnGlError(gl, "createVolumeTexture");
+    impl_->textures.push_back(std::move(holder));
     return lastIndex(impl_->textures.size());
 }
 
@@ -338,19 +300,14 @@ std::int32_t RenderDevice::createGradientTexture(const std::uint32_t* texels) {
         throw DemoError("createGradientTexture: no texels");
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    GLuint texture = 0;
-    gl.glCreateTextures(GL_TEXTURE_2D, 1, &texture);
+    GlTexture holder = createGlTexture(gl, GL_TEXTURE_2D);
+    const GLuint texture = holder.get();
     // A full mip chain is allocated but only level 0 is filled: sampling never uses mip levels.
     gl.glTextureStorage2D(texture, gradientMipLevels, GL_RGBA8, gradientWidth, 1);
     gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl.glTextureSubImage2D(texture, 0, 0, 0, gradientWidth, 1, GL_BGRA, GL_UNSIGNED_BYTE, texels);
-    try {
-        throwOnGlError(gl, "createGradientTexture");
-    } catch (...) {
-        gl.glDeleteTextures(1, &texture);
-        throw;
-    }
-    impl_->textures.push_back(texture);
+    throwOnGlError(gl, "createGradientTexture");
+    impl_->textures.push_back(std::move(holder));
     return lastIndex(impl_->textures.size());
 }
 
@@ -369,9 +326,9 @@ void RenderDevice::bindVertexBuffer(std::uint32_t stream, std::int32_t index) {
         throw DemoError("bindVertexBuffer: stream " + std::to_string(stream) + " out of range");
     }
     const VertexBufferEntry& entry = impl_->vertexBuffers[static_cast<std::size_t>(index)];
-    impl_->streams[stream] = {entry.buffer, entry.stride};
+    impl_->streams[stream] = {entry.buffer.get(), entry.stride};
     if (impl_->hasDeclaration) {
-        impl_->gl->glVertexArrayVertexBuffer(impl_->boundDeclaration, stream, entry.buffer, 0,
+        impl_->gl->glVertexArrayVertexBuffer(impl_->boundDeclaration, stream, entry.buffer.get(), 0,
                                              entry.stride);
         throwOnGlError(*impl_->gl, "bindVertexBuffer");
     }
@@ -380,7 +337,7 @@ void RenderDevice::bindVertexBuffer(std::uint32_t stream, std::int32_t index) {
 
 void RenderDevice::bindIndexBuffer(std::int32_t index) {
     checkIndex(impl_->indexBuffers, index, "bindIndexBuffer");
-    impl_->boundIndices = impl_->indexBuffers[static_cast<std::size_t>(index)].buffer;
+    impl_->boundIndices = impl_->indexBuffers[static_cast<std::size_t>(index)].buffer.get();
     if (impl_->hasDeclaration) {
         impl_->gl->glVertexArrayElementBuffer(impl_->boundDeclaration, impl_->boundIndices);
         throwOnGlError(*impl_->gl, "bindIndexBuffer");
@@ -391,7 +348,7 @@ void RenderDevice::bindIndexBuffer(std::int32_t index) {
 void RenderDevice::bindVertexDeclaration(std::int32_t index) {
     checkIndex(impl_->vertexDeclarations, index, "bindVertexDeclaration");
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
-    const GLuint vertexArray = impl_->vertexDeclarations[static_cast<std::size_t>(index)];
+    const GLuint vertexArray = impl_->vertexDeclarations[static_cast<std::size_t>(index)].get();
     gl.glBindVertexArray(vertexArray);
     for (std::uint32_t stream = 0; stream < streamCount; ++stream) {
         const StreamSource& source = impl_->streams[stream];
@@ -408,7 +365,7 @@ void RenderDevice::bindVertexDeclaration(std::int32_t index) {
 void RenderDevice::bindTexture(std::uint32_t stage, std::int32_t index) {
     checkIndex(impl_->textures, index, "bindTexture");
     impl_->checkSamplerStage(stage, "bindTexture");
-    impl_->gl->glBindTextureUnit(stage, impl_->textures[static_cast<std::size_t>(index)]);
+    impl_->gl->glBindTextureUnit(stage, impl_->textures[static_cast<std::size_t>(index)].get());
     throwOnGlError(*impl_->gl, "bindTexture");
 }
 
@@ -416,15 +373,19 @@ void RenderDevice::setAddressMode(std::uint32_t sampler, std::uint32_t mode) {
     impl_->checkSamplerStage(sampler, "setAddressMode");
     const GLint glMode = glAddressMode(mode);
     // U and V only; W keeps its default, wrap.
-    impl_->gl->glSamplerParameteri(impl_->samplers[sampler], GL_TEXTURE_WRAP_S, glMode);
-    impl_->gl->glSamplerParameteri(impl_->samplers[sampler], GL_TEXTURE_WRAP_T, glMode);
+    const GLuint glSampler = impl_->samplers[sampler].get();
+    impl_->gl->glSamplerParameteri(glSampler, GL_TEXTURE_WRAP_S, glMode);
+    impl_->gl->glSamplerParameteri(glSampler, GL_TEXTURE_WRAP_T, glMode);
+    throwOnGlError(*impl_->gl, "setAddressMode");
 }
 
 void RenderDevice::setLinearFilter(std::uint32_t sampler) {
     impl_->checkSamplerStage(sampler, "setLinearFilter");
     // Linear within level 0; there is no mip filter.
-    impl_->gl->glSamplerParameteri(impl_->samplers[sampler], GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    impl_->gl->glSamplerParameteri(impl_->samplers[sampler], GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    const GLuint glSampler = impl_->samplers[sampler].get();
+    impl_->gl->glSamplerParameteri(glSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    impl_->gl->glSamplerParameteri(glSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    throwOnGlError(*impl_->gl, "setLinearFilter");
 }
 
 void RenderDevice::bindShader(ShaderD3D9* shader) {
@@ -434,7 +395,7 @@ void RenderDevice::bindShader(ShaderD3D9* shader) {
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
     const GLbitfield stage =
         shader->type() == ShaderType::Vertex ? GL_VERTEX_SHADER_BIT : GL_FRAGMENT_SHADER_BIT;
-    gl.glUseProgramStages(impl_->pipeline, stage, shader->program());
+    gl.glUseProgramStages(impl_->pipeline.get(), stage, shader->program());
     if (shader->uniformBuffer() != 0) {
         gl.glBindBufferBase(GL_UNIFORM_BUFFER, uniformBinding(shader->type()),
                             shader->uniformBuffer());
@@ -468,15 +429,18 @@ void RenderDevice::clear(std::uint32_t argb, float depth, std::uint8_t stencil) 
     gl.glClearDepth(depth);
     gl.glClearStencil(stencil);
     gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    throwOnGlError(gl, "clear");
 }
 
 void RenderDevice::beginScene() {
     impl_->backBuffer->bindForDrawing();
+    throwOnGlError(*impl_->gl, "beginScene");
 }
 
 void RenderDevice::endScene() {
     // Hands the frame's commands to the GPU now rather than at present.
     impl_->gl->glFlush();
+    throwOnGlError(*impl_->gl, "endScene");
 }
 
 void RenderDevice::present() {
@@ -491,6 +455,7 @@ void RenderDevice::present() {
     impl_->backBuffer->blitTo(impl_->context->defaultFramebufferObject(), width, height);
     impl_->context->swapBuffers(&window);
     impl_->backBuffer->bindForDrawing();
+    throwOnGlError(*impl_->gl, "present");
 }
 
 std::int32_t RenderDevice::currentVertexBuffer() const {
@@ -512,6 +477,7 @@ std::int32_t RenderDevice::backBufferHeight() const {
 std::vector<std::uint32_t> RenderDevice::readBackBuffer() {
     std::vector<std::uint32_t> pixels = impl_->backBuffer->read();
     impl_->backBuffer->bindForDrawing();
+    throwOnGlError(*impl_->gl, "readBackBuffer");
     return pixels;
 }
 
@@ -519,7 +485,7 @@ std::vector<std::uint16_t> RenderDevice::readIndexBuffer(std::int32_t index) {
     checkIndex(impl_->indexBuffers, index, "readIndexBuffer");
     const IndexBufferEntry& entry = impl_->indexBuffers[static_cast<std::size_t>(index)];
     std::vector<std::uint16_t> indices(static_cast<std::size_t>(entry.indexCount));
-    impl_->gl->glGetNamedBufferSubData(entry.buffer, 0,
+    impl_->gl->glGetNamedBufferSubData(entry.buffer.get(), 0,
                                        static_cast<GLsizei>(indices.size() * sizeof(std::uint16_t)),
                                        indices.data());
     throwOnGlError(*impl_->gl, "readIndexBuffer");

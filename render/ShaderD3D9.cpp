@@ -1,6 +1,7 @@
 #include "render/ShaderD3D9.h"
 
 #include "common/DemoError.h"
+#include "render/GlErrors.h"
 
 #include <QOpenGLFunctions_4_5_Core>
 #include <algorithm>
@@ -25,28 +26,24 @@ ShaderD3D9::ShaderD3D9(ShaderType type, QOpenGLFunctions_4_5_Core& gl, const std
       constantTable_(std::move(constants)) {
     const GLenum stage = type == ShaderType::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
     const char* source = glsl.c_str();
-    program_ = gl_.glCreateShaderProgramv(stage, 1, &source);
+    program_ = GlProgram(gl_, gl_.glCreateShaderProgramv(stage, 1, &source));
     GLint linked = GL_FALSE;
-    if (program_ != 0) {
-        gl_.glGetProgramiv(program_, GL_LINK_STATUS, &linked);
+    if (program_.get() != 0) {
+        gl_.glGetProgramiv(program_.get(), GL_LINK_STATUS, &linked);
     }
     if (linked != GL_TRUE) {
-        const std::string log = program_ != 0 ? programLog(gl_, program_) : std::string();
-        gl_.glDeleteProgram(program_);
+        const std::string log =
+            program_.get() != 0 ? programLog(gl_, program_.get()) : std::string();
         std::cerr << sourceName_ << ": the translated program does not link\n" << log << '\n';
         throw DemoError(sourceName_ + ": the translated program does not link");
     }
     const std::uint32_t blockSize = constantTable_.uniformBlockSize();
     if (blockSize > 0) {
         const std::vector<std::uint8_t> zeros(blockSize, 0);
-        gl_.glCreateBuffers(1, &uniformBuffer_);
-        gl_.glNamedBufferStorage(uniformBuffer_, blockSize, zeros.data(), GL_DYNAMIC_STORAGE_BIT);
+        uniformBuffer_ = createGlBuffer(gl_);
+        gl_.glNamedBufferStorage(uniformBuffer_.get(), blockSize, zeros.data(),
+                                 GL_DYNAMIC_STORAGE_BIT);
     }
-}
-
-ShaderD3D9::~ShaderD3D9() {
-    gl_.glDeleteBuffers(1, &uniformBuffer_);
-    gl_.glDeleteProgram(program_);
 }
 
 ConstantHandle ShaderD3D9::handleOf(const std::string& name) {
@@ -71,24 +68,30 @@ ConstantHandle ShaderD3D9::numericConstant(const std::string& name, ConstantShap
     return constant;
 }
 
-void ShaderD3D9::write(ConstantHandle constant, const void* data, std::uint32_t size) {
+void ShaderD3D9::write(ConstantHandle constant, const void* data, std::uint32_t size,
+                       const char* operation, const std::string& name) {
     // Like D3DX, a value longer than its constant fills what the constant holds.
-    gl_.glNamedBufferSubData(uniformBuffer_, constant->offset, std::min(size, constant->size),
+    gl_.glNamedBufferSubData(uniformBuffer_.get(), constant->offset, std::min(size, constant->size),
                              data);
+    // The message is only built on failure: constants are written every frame.
+    if (const GLenum error = gl_.glGetError(); error != GL_NO_ERROR) {
+        throwGlError(gl_, error, sourceName_ + ": " + operation + " \"" + name + "\"");
+    }
 }
 
 void ShaderD3D9::setFloat(const std::string& name, float value) {
-    write(numericConstant(name, ConstantShape::FloatValue), &value, sizeof value);
+    write(numericConstant(name, ConstantShape::FloatValue), &value, sizeof value, "setFloat", name);
 }
 
 void ShaderD3D9::setVector(const std::string& name, const glm::vec4& value) {
-    write(numericConstant(name, ConstantShape::FloatValue), &value[0], sizeof value);
+    write(numericConstant(name, ConstantShape::FloatValue), &value[0], sizeof value, "setVector",
+          name);
 }
 
 void ShaderD3D9::setMatrix(const std::string& name, const glm::mat4& value) {
     const ConstantHandle constant = numericConstant(name, ConstantShape::Matrix4x4);
     const glm::mat4 stored = constant->transposeMatrix ? glm::transpose(value) : value;
-    write(constant, &stored[0][0], sizeof stored);
+    write(constant, &stored[0][0], sizeof stored, "setMatrix", name);
 }
 
 std::uint32_t ShaderD3D9::getSamplerIndex(const std::string& name) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/ConstantTable.h"
+#include "render/GlName.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +34,6 @@ class ShaderD3D9 : public IShaderD3D9 {
     // Builds the program from GLSL; throws DemoError naming sourceName when it does not link.
     ShaderD3D9(ShaderType type, QOpenGLFunctions_4_5_Core& gl, const std::string& glsl,
                ConstantTable constants, std::string sourceName);
-    ~ShaderD3D9() override;
     ShaderD3D9(const ShaderD3D9&) = delete;
     ShaderD3D9& operator=(const ShaderD3D9&) = delete;
 
@@ -43,22 +43,23 @@ class ShaderD3D9 : public IShaderD3D9 {
     std::uint32_t getSamplerIndex(const std::string& name) override;
 
     ShaderType type() const { return type_; }
-    std::uint32_t program() const { return program_; }
+    std::uint32_t program() const { return program_.get(); }
     // 0 when the code references no numeric constant.
-    std::uint32_t uniformBuffer() const { return uniformBuffer_; }
+    std::uint32_t uniformBuffer() const { return uniformBuffer_.get(); }
     // How many times a name reached the constant table's lookup.
     std::size_t constantLookupCount() const { return constantTable_.lookupCount(); }
 
   private:
     ConstantHandle handleOf(const std::string& name);
     ConstantHandle numericConstant(const std::string& name, ConstantShape shape);
-    void write(ConstantHandle constant, const void* data, std::uint32_t size);
+    void write(ConstantHandle constant, const void* data, std::uint32_t size, const char* operation,
+               const std::string& name);
 
     ShaderType type_;
     QOpenGLFunctions_4_5_Core& gl_;
     std::string sourceName_;
-    std::uint32_t program_ = 0;
-    std::uint32_t uniformBuffer_ = 0;
+    GlProgram program_;
+    GlBuffer uniformBuffer_;
     ConstantTable constantTable_;
     std::map<std::string, ConstantHandle, std::less<>> handleCache_;
 };

@@ -3,6 +3,10 @@
 #include "render/ColorRamp.h"
 #include "render/NoiseVolume.h"
 
+#include <QOpenGLContext>
+#include <QOpenGLFunctions_4_5_Core>
+#include <QOpenGLVersionFunctionsFactory>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -172,4 +176,32 @@ TEST(RenderDevice, OutlivesTheSurfaceOfItsWindow) {
     GlTestDevice next;
     next.device->clear(0xFF336699, 1.0f, 0);
     EXPECT_EQ(next.device->readBackBuffer()[0], 0xFF336699u);
+}
+
+TEST(RenderDevice, AFailedCallIsReportedByTheOperationThatMadeIt) {
+    GlTestDevice gl;
+    ColourShaders shaders(*gl.device);
+    auto* functions = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_4_5_Core>(
+        QOpenGLContext::currentContext());
+    ASSERT_NE(functions, nullptr);
+    RenderDevice& device = *gl.device;
+    const std::vector<std::pair<std::string, std::function<void()>>> operations = {
+        {"clear", [&] { device.clear(0, 1.0f, 0); }},
+        {"beginScene", [&] { device.beginScene(); }},
+        {"endScene", [&] { device.endScene(); }},
+        {"setAddressMode", [&] { device.setAddressMode(0, AddressClamp); }},
+        {"setLinearFilter", [&] { device.setLinearFilter(0); }},
+        {"setMatrix \"viewProj\"", [&] { shaders.vertex->setMatrix("viewProj", {}); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        // An invalid enum stands in for the operation's own call failing.
+        functions->glEnable(0);
+        try {
+            operation();
+            ADD_FAILURE() << name << " did not report the error";
+        } catch (const DemoError& error) {
+            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(functions->glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
+    }
 }
