@@ -24,8 +24,9 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it.
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR)
+	@scripts/run-demo.sh $(BUILD_DIR) $(MODEL)
 
 # The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # a bounded run of each fuzzer; one after the other, as they share the machine.

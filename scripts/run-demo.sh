@@ -2,18 +2,34 @@
 # Starts the built demo from the build tree. With a display it simply runs; without one it runs
 # on a virtual display, saves a screenshot of the first frame, closes the main window the way a
 # user does and returns the demo's exit status.
+# Usage: scripts/run-demo.sh [build dir] [glTF model]
+# With a model, the demo runs in <build>/models/<model's file stem>/: the model imported there
+# by mirelda-import, beside a copy of the shaders.
 set -euo pipefail
 scripts_dir=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "${1:-build}" && pwd)
-cd "$build_dir"
+model=${2:-}
+work_dir=$build_dir
+
+if [[ -n "$model" ]]; then
+    [[ -f "$model" ]] || { echo "run-demo: no model file $model" >&2; exit 1; }
+    stem=$(basename "$model")
+    stem=${stem%.*}
+    work_dir="$build_dir/models/$stem"
+    "$build_dir/mirelda-import" "$model" "$work_dir"
+    mkdir -p "$work_dir/data"
+    rm -rf "$work_dir/data/shaders"
+    cp -r "$build_dir/data/shaders" "$work_dir/data/shaders"
+fi
+cd "$work_dir"
 
 if [[ -n "${DISPLAY:-}" ]]; then
-    exec ./mirelda
+    exec "$build_dir/mirelda"
 fi
 
 source "$scripts_dir/xsession.sh"
 start_virtual_display
-./mirelda &
+"$build_dir/mirelda" &
 demo=$!
 if window=$(wait_for_window "$MIRELDA_TITLE_PATTERN" 20) && wait_for_first_frame "$window" 20; then
     wait_for_window "$MIRELDA_SETTINGS_PATTERN" 5 >/dev/null || true

@@ -1,8 +1,8 @@
 // What the expression targets do: their names, their mirror partners, where they act, whether
 // each reads as its expression, and that no mix of them tears the skin or crosses itself.
 #include "MeshChecks.h"
-#include "MorphGroupsXml.h"
 #include "TestHead.h"
+#include "model/MorphGroupFileWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -367,7 +367,7 @@ TEST(ExpressionTargets, MorphGroupsListEveryTargetOnceInOrder) {
 
     // The file says the same, in the structure the demo's reader walks.
     TiXmlDocument xml;
-    xml.Parse(morphGroupsXml(head.groups).c_str());
+    xml.Parse(encodeMorphGroupFile(head.groups).c_str());
     ASSERT_FALSE(xml.Error());
     const TiXmlNode* root = xml.FirstChild("MorphGroups");
     ASSERT_NE(root, nullptr);

@@ -7,10 +7,10 @@
 #include "FaceRig.h"
 #include "HeadShape.h"
 #include "MeshDensity.h"
-#include "MorphGroupsXml.h"
 #include "SymmetricSurface.h"
 #include "Teeth.h"
 #include "common/DemoError.h"
+#include "model/MorphGroupFileWriter.h"
 #include "model/VertexCacheOrder.h"
 
 #include <algorithm>
@@ -126,7 +126,7 @@ void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& dire
     writeMeshFile(directory / "headModelNew.dat", head.meshFile);
     const std::filesystem::path xmlPath = directory / "headModel.xml";
     std::ofstream xml(xmlPath, std::ios::binary | std::ios::trunc);
-    xml << morphGroupsXml(head.groups);
+    xml << encodeMorphGroupFile(head.groups);
     xml.close();
     if (!xml)
         throw DemoError("cannot write " + xmlPath.string());

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "model/MeshFileWriter.h"
+#include "ui/MorphGroup.h"
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 // A named group of morph targets for the settings dialog's tree.
-struct TargetGroup {
-    std::string name;
-    std::vector<std::string> targetNames;
-};
+using TargetGroup = MorphGroup;
 
 // Everything the demo reads about its head: the mesh file's contents (skin and lower teeth
 // with their expression targets; eyeballs and upper teeth as the static mesh) and the groups.

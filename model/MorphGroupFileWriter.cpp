@@ -1,4 +1,4 @@
-#include "MorphGroupsXml.h"
+#include "model/MorphGroupFileWriter.h"
 
 namespace {
 
@@ -27,9 +27,9 @@ std::string escaped(const std::string& text) {
 
 } // namespace
 
-std::string morphGroupsXml(const std::vector<TargetGroup>& groups) {
+std::string encodeMorphGroupFile(const std::vector<MorphGroup>& groups) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MorphGroups>\n";
-    for (const TargetGroup& group : groups) {
+    for (const MorphGroup& group : groups) {
         xml += "    <Group name=\"" + escaped(group.name) + "\">\n";
         for (const std::string& target : group.targetNames)
             xml += "        <Target name=\"" + escaped(target) + "\"/>\n";

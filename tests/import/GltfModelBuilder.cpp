@@ -1,0 +1,295 @@
+#include "GltfModelBuilder.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <glm/geometric.hpp>
+#include <numbers>
+#include <sstream>
+
+GltfModelBuilder::GltfModelBuilder() {
+    model_.asset.version = "2.0";
+    model_.asset.generator = "Mirelda tests";
+    model_.buffers.emplace_back();
+    model_.scenes.emplace_back();
+    model_.defaultScene = 0;
+}
+
+int GltfModelBuilder::addAccessor(const void* data, std::size_t bytes, std::size_t count,
+                                  int componentType, int type, bool normalized) {
+    std::vector<unsigned char>& buffer = model_.buffers[0].data;
+    while (buffer.size() % 4 != 0)
+        buffer.push_back(0);
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = buffer.size();
+    view.byteLength = bytes;
+    const auto* first = static_cast<const unsigned char*>(data);
+    buffer.insert(buffer.end(), first, first + bytes);
+    model_.bufferViews.push_back(view);
+
+    tinygltf::Accessor accessor;
+    accessor.bufferView = static_cast<int>(model_.bufferViews.size()) - 1;
+    accessor.componentType = componentType;
+    accessor.type = type;
+    accessor.count = count;
+    accessor.normalized = normalized;
+    model_.accessors.push_back(accessor);
+    return static_cast<int>(model_.accessors.size()) - 1;
+}
+
+int GltfModelBuilder::addVec3s(const std::vector<glm::vec3>& values) {
+    const int index = addAccessor(values.data(), values.size() * sizeof(glm::vec3), values.size(),
+                                  TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3);
+    // glTF requires bounds on POSITION accessors; writing them for all costs nothing.
+    tinygltf::Accessor& accessor = model_.accessors.back();
+    accessor.minValues.assign(3, values.empty() ? 0.0 : 1e30);
+    accessor.maxValues.assign(3, values.empty() ? 0.0 : -1e30);
+    for (const glm::vec3& v : values)
+        for (int c = 0; c < 3; ++c) {
+            accessor.minValues[c] = std::min<double>(accessor.minValues[c], v[c]);
+            accessor.maxValues[c] = std::max<double>(accessor.maxValues[c], v[c]);
+        }
+    return index;
+}
+
+int GltfModelBuilder::addIndices(const std::vector<std::uint32_t>& values) {
+    return addAccessor(values.data(), values.size() * 4, values.size(),
+                       TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR);
+}
+
+int GltfModelBuilder::addMesh(std::string name, std::vector<tinygltf::Primitive> primitives,
+                              const std::vector<std::string>& targetNames) {
+    tinygltf::Mesh mesh;
+    mesh.name = std::move(name);
+    mesh.primitives = std::move(primitives);
+    if (!targetNames.empty()) {
+        tinygltf::Value::Array names;
+        for (const std::string& target : targetNames)
+            names.emplace_back(target);
+        mesh.extras =
+            tinygltf::Value(tinygltf::Value::Object{{"targetNames", tinygltf::Value(names)}});
+    }
+    model_.meshes.push_back(std::move(mesh));
+    return static_cast<int>(model_.meshes.size()) - 1;
+}
+
+int GltfModelBuilder::addNode(int mesh, int parent) {
+    tinygltf::Node node;
+    node.mesh = mesh;
+    model_.nodes.push_back(node);
+    const int index = static_cast<int>(model_.nodes.size()) - 1;
+    if (parent < 0)
+        model_.scenes[0].nodes.push_back(index);
+    else
+        model_.nodes[static_cast<std::size_t>(parent)].children.push_back(index);
+    return index;
+}
+
+std::string GltfModelBuilder::glb() {
+    std::ostringstream out;
+    tinygltf::TinyGLTF().WriteGltfSceneToStream(&model_, out, false, true);
+    return out.str();
+}
+
+std::string GltfModelBuilder::gltfText() {
+    std::ostringstream out;
+    tinygltf::TinyGLTF().WriteGltfSceneToStream(&model_, out, true, false);
+    return out.str();
+}
+
+void GltfModelBuilder::write(const std::filesystem::path& path) {
+    const std::string bytes = path.extension() == ".gltf" ? gltfText() : glb();
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+constexpr std::array<const char*, 52> arkitNames{
+    // The seven the demo starts with first, then the rest of the set.
+    "jawOpen",
+    "eyeBlinkLeft",
+    "eyeBlinkRight",
+    "mouthSmileLeft",
+    "mouthSmileRight",
+    "browInnerUp",
+    "cheekPuff",
+    "browDownLeft",
+    "browDownRight",
+    "browOuterUpLeft",
+    "browOuterUpRight",
+    "cheekSquintLeft",
+    "cheekSquintRight",
+    "eyeLookDownLeft",
+    "eyeLookDownRight",
+    "eyeLookInLeft",
+    "eyeLookInRight",
+    "eyeLookOutLeft",
+    "eyeLookOutRight",
+    "eyeLookUpLeft",
+    "eyeLookUpRight",
+    "eyeSquintLeft",
+    "eyeSquintRight",
+    "eyeWideLeft",
+    "eyeWideRight",
+    "jawForward",
+    "jawLeft",
+    "jawRight",
+    "mouthClose",
+    "mouthDimpleLeft",
+    "mouthDimpleRight",
+    "mouthFrownLeft",
+    "mouthFrownRight",
+    "mouthFunnel",
+    "mouthLeft",
+    "mouthLowerDownLeft",
+    "mouthLowerDownRight",
+    "mouthPressLeft",
+    "mouthPressRight",
+    "mouthPucker",
+    "mouthRight",
+    "mouthRollLower",
+    "mouthRollUpper",
+    "mouthShrugLower",
+    "mouthShrugUpper",
+    "mouthStretchLeft",
+    "mouthStretchRight",
+    "mouthUpperUpLeft",
+    "mouthUpperUpRight",
+    "noseSneerLeft",
+    "noseSneerRight",
+    "tongueOut"};
+
+float bump(const glm::vec3& p, const glm::vec3& centre, float radius) {
+    const glm::vec3 d = p - centre;
+    return std::exp(-glm::dot(d, d) / (radius * radius));
+}
+
+// sin(theta) with the poles exactly on the axis, so their vertices coincide.
+float ringRadius(float theta) {
+    return theta <= 0.0f || theta >= std::numbers::pi_v<float> ? 0.0f : std::sin(theta);
+}
+
+// The skin's rest pose at latitude theta (0 at the crown) and longitude phi (0 facing +z).
+glm::vec3 skinPoint(float theta, float phi) {
+    const float s = ringRadius(theta);
+    glm::vec3 p(0.075f * s * std::sin(phi), 0.11f * std::cos(theta), 0.09f * s * std::cos(phi));
+    // The lower part narrows into a neck.
+    if (p.y < -0.05f) {
+        const float t = std::min((-0.05f - p.y) / 0.06f, 1.0f);
+        const float radius = 1.0f - 0.45f * t;
+        p.x *= radius;
+        p.z = p.z * radius - 0.015f * t;
+        p.y = -0.05f + (p.y + 0.05f) * 2.2f;
+    }
+    const glm::vec3 front(0.0f, 0.0f, 1.0f);
+    p += front * (0.022f * bump(p, {0.0f, -0.005f, 0.09f}, 0.018f)); // nose
+    p += front * (0.006f * bump(p, {0.03f, 0.04f, 0.08f}, 0.02f));   // brows
+    p += front * (0.006f * bump(p, {-0.03f, 0.04f, 0.08f}, 0.02f));
+    p += front * (0.008f * bump(p, {0.0f, -0.07f, 0.06f}, 0.02f));   // chin
+    p -= front * (0.006f * bump(p, {0.0f, -0.04f, 0.085f}, 0.006f)); // mouth line
+    return p;
+}
+
+glm::vec3 targetOffset(int target, const glm::vec3& p) {
+    const glm::vec3 mirror(-1.0f, 1.0f, 1.0f);
+    switch (target) {
+    case 0: { // jawOpen: below the mouth the face drops and pulls back
+        const float below =
+            glm::clamp((-0.04f - p.y) / 0.01f, 0.0f, 1.0f) * glm::clamp(p.z / 0.03f, 0.0f, 1.0f);
+        return below * glm::vec3(0.0f, -0.02f, -0.006f);
+    }
+    case 1:
+    case 2: {
+        const glm::vec3 eye =
+            target == 1 ? glm::vec3(0.03f, 0.02f, 0.08f) : glm::vec3(0.03f, 0.02f, 0.08f) * mirror;
+        return bump(p, eye, 0.012f) * glm::vec3(0.0f, -0.007f, 0.004f);
+    }
+    case 3:
+    case 4: {
+        const glm::vec3 side = target == 3 ? glm::vec3(1.0f) : mirror;
+        return bump(p, glm::vec3(0.022f, -0.04f, 0.08f) * side, 0.012f) *
+               glm::vec3(0.006f, 0.008f, -0.003f) * side;
+    }
+    case 5:
+        return bump(p, {0.0f, 0.045f, 0.085f}, 0.02f) * glm::vec3(0.0f, 0.01f, 0.0f);
+    case 6:
+        return (bump(p, {0.045f, -0.025f, 0.06f}, 0.02f) * glm::vec3(0.008f, 0.0f, 0.004f) +
+                bump(p, {-0.045f, -0.025f, 0.06f}, 0.02f) * glm::vec3(-0.008f, 0.0f, 0.004f));
+    default: { // a small dent somewhere on the face
+        const float angle = 0.37f * static_cast<float>(target);
+        const glm::vec3 centre(0.05f * std::sin(angle), 0.06f * std::cos(1.7f * angle), 0.08f);
+        return bump(p, centre, 0.015f) * glm::vec3(0.0f, 0.0f, -0.004f);
+    }
+    }
+}
+
+tinygltf::Primitive trianglePrimitive(int position, int indices) {
+    tinygltf::Primitive primitive;
+    primitive.attributes["POSITION"] = position;
+    primitive.indices = indices;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    return primitive;
+}
+
+// A latitude-longitude grid; the seam column and the pole rows are duplicated vertices.
+template <typename Point>
+void grid(int rings, int segments, Point point, std::vector<glm::vec3>& positions,
+          std::vector<std::uint32_t>& indices) {
+    const auto first = static_cast<std::uint32_t>(positions.size());
+    const float pi = std::numbers::pi_v<float>;
+    for (int r = 0; r <= rings; ++r)
+        for (int s = 0; s <= segments; ++s)
+            positions.push_back(
+                point(pi * static_cast<float>(r) / static_cast<float>(rings),
+                      2.0f * pi * static_cast<float>(s % segments) / static_cast<float>(segments)));
+    const auto at = [&](int r, int s) {
+        return first + static_cast<std::uint32_t>(r * (segments + 1) + s);
+    };
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < segments; ++s)
+            indices.insert(indices.end(), {at(r, s), at(r + 1, s), at(r + 1, s + 1), at(r, s),
+                                           at(r + 1, s + 1), at(r, s + 1)});
+}
+
+} // namespace
+
+GltfModelBuilder makeTestHead(const TestHeadShape& shape) {
+    GltfModelBuilder builder;
+    std::vector<glm::vec3> skin;
+    std::vector<std::uint32_t> skinIndices;
+    grid(shape.rings, shape.segments, skinPoint, skin, skinIndices);
+
+    tinygltf::Primitive head =
+        trianglePrimitive(builder.addVec3s(skin), builder.addIndices(skinIndices));
+    std::vector<std::string> names;
+    for (int k = 0; k < shape.targetCount; ++k) {
+        std::vector<glm::vec3> offsets(skin.size());
+        for (std::size_t v = 0; v < skin.size(); ++v)
+            offsets[v] = targetOffset(k, skin[v]);
+        head.targets.push_back({{"POSITION", builder.addVec3s(offsets)}});
+        names.push_back(k < static_cast<int>(arkitNames.size())
+                            ? arkitNames[static_cast<std::size_t>(k)]
+                            : "extra" + std::to_string(k));
+    }
+    builder.addNode(builder.addMesh("Face", {head}, names));
+
+    std::vector<glm::vec3> eyes;
+    std::vector<std::uint32_t> eyeIndices;
+    for (const float side : {1.0f, -1.0f}) {
+        const glm::vec3 centre(0.03f * side, 0.02f, 0.07f);
+        grid(
+            16, 24,
+            [&](float theta, float phi) {
+                return centre + 0.012f * glm::vec3(ringRadius(theta) * std::sin(phi),
+                                                   std::cos(theta),
+                                                   ringRadius(theta) * std::cos(phi));
+            },
+            eyes, eyeIndices);
+    }
+    builder.addNode(builder.addMesh(
+        "Eyes", {trianglePrimitive(builder.addVec3s(eyes), builder.addIndices(eyeIndices))}));
+    return builder;
+}

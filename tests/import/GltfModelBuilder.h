@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <glm/vec3.hpp>
+#include <string>
+#include <tiny_gltf.h>
+#include <vector>
+
+// Builds glTF models for the importer's tests and benchmarks: one buffer, one scene, every
+// accessor in a buffer view of its own.
+class GltfModelBuilder {
+  public:
+    GltfModelBuilder();
+
+    // An accessor over a copy of the bytes; returns its index.
+    int addAccessor(const void* data, std::size_t bytes, std::size_t count, int componentType,
+                    int type, bool normalized = false);
+    int addVec3s(const std::vector<glm::vec3>& values);
+    int addIndices(const std::vector<std::uint32_t>& values);
+
+    // A mesh; with targetNames, extras.targetNames lists them as exporters do.
+    int addMesh(std::string name, std::vector<tinygltf::Primitive> primitives,
+                const std::vector<std::string>& targetNames = {});
+    // A node instancing `mesh` (-1: none); a root node of the scene unless it has a parent.
+    int addNode(int mesh, int parent = -1);
+
+    tinygltf::Model& model() { return model_; }
+    // The model as .glb bytes, or as .gltf text with the buffer as a data: URI.
+    std::string glb();
+    std::string gltfText();
+    void write(const std::filesystem::path& path); // .glb or .gltf by the extension
+
+  private:
+    tinygltf::Model model_;
+};
+
+// A stylized head for the importer: an ellipsoid skull with nose, brows and neck, split at a
+// seam as exporters leave texture seams, with ARKit-named targets (jawOpen, eyeBlinkLeft, ...;
+// up to 52), and two eyeballs in a second mesh without targets. Sized in metres, so the import
+// must scale it; (rings + 1) * (segments + 1) skin vertices.
+struct TestHeadShape {
+    int rings = 64;
+    int segments = 96;
+    int targetCount = 7;
+};
+GltfModelBuilder makeTestHead(const TestHeadShape& shape = {});

@@ -1,0 +1,309 @@
+// The importer on models it must convert exactly and on files it must refuse without touching
+// its output: a hand-written .gltf with an external buffer (two meshes, targets matched by name,
+// a sparse target, quantized positions, missing normals, a strip, node transforms), a model too
+// large for 16-bit indices, and the faults a user's file may have.
+#include "ModelImporter.h"
+
+#include "GltfModelBuilder.h"
+#include "ImportError.h"
+#include "MeshImages.h"
+#include "model/MeshFile.h"
+#include "ui/MorphGroupFile.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <glm/geometric.hpp>
+#include <gtest/gtest.h>
+#include <limits>
+#include <map>
+#include <numbers>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two quads: "Left" (float positions, no normals, a dense "smile" and a sparse "blink" target)
+// under a translated, scaled root and a rotated child; "Right" (normalized short positions with
+// a byte stride, byte normals, a strip, a quantized "blink") placed by a matrix.
+constexpr const char* twoQuadsGltf = R"({
+  "asset": {"version": "2.0"},
+  "extensionsUsed": ["KHR_mesh_quantization"],
+  "extensionsRequired": ["KHR_mesh_quantization"],
+  "scene": 0,
+  "scenes": [{"nodes": [0, 2]}],
+  "nodes": [
+    {"name": "Root", "translation": [10, 0, 0], "scale": [2, 2, 2], "children": [1]},
+    {"name": "LeftNode", "mesh": 0, "rotation": [0, 0, 0.70710678, 0.70710678]},
+    {"name": "RightNode", "mesh": 1, "matrix": [1,0,0,0, 0,4,0,0, 0,0,1,0, 20,0,0,1]}
+  ],
+  "meshes": [
+    {"name": "Left", "extras": {"targetNames": ["smile", "blink"]},
+     "primitives": [{"attributes": {"POSITION": 0}, "indices": 1,
+                     "targets": [{"POSITION": 2}, {"POSITION": 3}]}]},
+    {"name": "Right", "extras": {"targetNames": ["blink"]},
+     "primitives": [{"attributes": {"POSITION": 4, "NORMAL": 5}, "indices": 6, "mode": 5,
+                     "targets": [{"POSITION": 7}]}]}
+  ],
+  "accessors": [
+    {"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
+     "min": [0, 0, 0], "max": [1, 1, 0]},
+    {"bufferView": 1, "componentType": 5123, "count": 6, "type": "SCALAR"},
+    {"bufferView": 2, "componentType": 5126, "count": 4, "type": "VEC3"},
+    {"componentType": 5126, "count": 4, "type": "VEC3",
+     "sparse": {"count": 1, "indices": {"bufferView": 3, "componentType": 5121},
+                "values": {"bufferView": 4}}},
+    {"bufferView": 5, "componentType": 5122, "normalized": true, "count": 4, "type": "VEC3",
+     "min": [0, 0, 0], "max": [32767, 32767, 0]},
+    {"bufferView": 6, "componentType": 5120, "normalized": true, "count": 4, "type": "VEC3"},
+    {"bufferView": 7, "componentType": 5121, "count": 4, "type": "SCALAR"},
+    {"bufferView": 8, "componentType": 5120, "normalized": true, "count": 4, "type": "VEC3"}
+  ],
+  "bufferViews": [
+    {"buffer": 0, "byteOffset": 0, "byteLength": 48},
+    {"buffer": 0, "byteOffset": 48, "byteLength": 12},
+    {"buffer": 0, "byteOffset": 60, "byteLength": 48},
+    {"buffer": 0, "byteOffset": 108, "byteLength": 1},
+    {"buffer": 0, "byteOffset": 112, "byteLength": 12},
+    {"buffer": 0, "byteOffset": 124, "byteLength": 32, "byteStride": 8},
+    {"buffer": 0, "byteOffset": 156, "byteLength": 16, "byteStride": 4},
+    {"buffer": 0, "byteOffset": 172, "byteLength": 4},
+    {"buffer": 0, "byteOffset": 176, "byteLength": 16, "byteStride": 4}
+  ],
+  "buffers": [{"uri": "quads.bin", "byteLength": 192}]
+})";
+
+template <typename T> void append(std::string& bytes, std::initializer_list<T> values) {
+    for (const T value : values)
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+std::string twoQuadsBin() {
+    std::string bin;
+    append<float>(bin, {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}); // Left positions
+    append<std::uint16_t>(bin, {0, 1, 2, 0, 2, 3});           // Left indices
+    append<float>(bin, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}); // smile: vertex 0 moves +x
+    append<std::uint8_t>(bin, {2, 0, 0, 0});                  // blink: vertex 2 ...
+    append<float>(bin, {0, 0, 1});                            // ... moves +z
+    append<std::int16_t>(bin, {0, 0, 0, 0, 32767, 0, 0, 0,    // Right positions, stride 8
+                               32767, 32767, 0, 0, 0, 32767, 0, 0});
+    append<std::int8_t>(bin, {0, 0, 127, 0, 0, 0, 127, 0, 0, 0, 127, 0, 0, 0, 127, 0});
+    append<std::uint8_t>(bin, {0, 1, 3, 2}); // strip
+    append<std::int8_t>(bin, {0, 127, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    return bin;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::vector<glm::vec3> vec3sOf(const float* floats, std::size_t vertexCount) {
+    std::vector<glm::vec3> out;
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        out.emplace_back(floats[7 * v], floats[7 * v + 1], floats[7 * v + 2]);
+    return out;
+}
+
+std::vector<glm::vec3> normalsOf(const float* floats, std::size_t vertexCount) {
+    std::vector<glm::vec3> out;
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        out.emplace_back(floats[7 * v + 3], floats[7 * v + 4], floats[7 * v + 5]);
+    return out;
+}
+
+void expectNear(const glm::vec3& actual, const glm::vec3& expected, const std::string& what) {
+    EXPECT_LT(glm::length(actual - expected), 1e-3f)
+        << what << ": (" << actual.x << ", " << actual.y << ", " << actual.z << ") instead of ("
+        << expected.x << ", " << expected.y << ", " << expected.z << ")";
+}
+
+TEST(ModelImporter, PlacesMatchesAndPadsTheTargetsOfTwoMeshes) {
+    TemporaryDirectory dir;
+    dir.writeBytes("quads.bin", twoQuadsBin());
+    const fs::path model = dir.writeBytes("quads.gltf", twoQuadsGltf);
+    const fs::path out = dir.path() / "out";
+    const ImportSummary summary = importModel(model, out);
+
+    const MeshFile file = readMeshFile((out / "data/meshes/headModelNew.dat").string());
+    const HeadMesh& head = *file.headMesh;
+    ASSERT_EQ(head.vertexCount(), 8);
+    EXPECT_EQ(head.indexCount(), 12u);
+    EXPECT_EQ(head.targetNames(),
+              (std::vector<std::string>{"smile", "blink", "~unused 1", "~unused 2", "~unused 3",
+                                        "~unused 4", "~unused 5"}));
+    EXPECT_EQ(summary.paddingNames.size(), 5u);
+    EXPECT_TRUE(summary.staticMeshMissing);
+    EXPECT_EQ(file.staticMesh->indexCount(), 3u);
+
+    // World corners (Left: root translation and scale after the child's quarter turn; Right:
+    // the matrix), framed: the box x 8..21, y 0..4 becomes 183 tall around (0, -10, 0).
+    const float scale = 183.0f / 4.0f;
+    const auto framed = [&](glm::vec3 p) {
+        return (p - glm::vec3(14.5f, 2.0f, 0.0f)) * scale + glm::vec3(0.0f, -10.0f, 0.0f);
+    };
+    // Expected offsets of smile and blink at each corner; everything else stays at rest.
+    struct Corner {
+        glm::vec3 world, smile, blink;
+    };
+    const std::vector<Corner> corners{
+        {{10, 0, 0}, {0, 2, 0}, {0, 0, 0}}, {{10, 2, 0}, {0, 0, 0}, {0, 0, 0}},
+        {{8, 2, 0}, {0, 0, 0}, {0, 0, 2}},  {{8, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+        {{20, 0, 0}, {0, 0, 0}, {0, 4, 0}}, {{21, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+        {{21, 4, 0}, {0, 0, 0}, {0, 0, 0}}, {{20, 4, 0}, {0, 0, 0}, {0, 0, 0}}};
+
+    const auto base = vec3sOf(head.vertexData(), 8);
+    const auto baseNormals = normalsOf(head.vertexData(), 8);
+    const auto smile = vec3sOf(head.getTarget(0).block, 8);
+    const auto blink = vec3sOf(head.getTarget(1).block, 8);
+    for (const Corner& corner : corners) {
+        const glm::vec3 at = framed(corner.world);
+        const auto found = std::find_if(base.begin(), base.end(), [&](const glm::vec3& p) {
+            return glm::length(p - at) < 1e-3f;
+        });
+        ASSERT_NE(found, base.end()) << "no vertex at " << at.x << ", " << at.y;
+        const auto v = static_cast<std::size_t>(found - base.begin());
+        expectNear(smile[v] - base[v], corner.smile * scale, "smile");
+        expectNear(blink[v] - base[v], corner.blink * scale, "blink");
+        expectNear(baseNormals[v], {0, 0, 1}, "normal");
+        for (std::int32_t k = 2; k < 7; ++k)
+            expectNear(vec3sOf(head.getTarget(k).block, 8)[v], base[v], "padding");
+    }
+    // Every triangle, the strip's included, still faces the camera.
+    for (std::uint32_t t = 0; t < head.indexCount(); t += 3) {
+        const glm::vec3& a = base[static_cast<std::size_t>(head.indices()[t])];
+        const glm::vec3& b = base[static_cast<std::size_t>(head.indices()[t + 1])];
+        const glm::vec3& c = base[static_cast<std::size_t>(head.indices()[t + 2])];
+        EXPECT_GT(glm::cross(b - a, c - a).z, 0.0f) << "triangle " << t / 3;
+    }
+
+    const std::vector<MorphGroup> groups =
+        loadMorphGroups((out / "data/meshes/headModel.xml").string());
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].name, "Left");
+    EXPECT_EQ(groups[0].targetNames, (std::vector<std::string>{"smile", "blink"}));
+}
+
+TEST(ModelImporter, SimplifiesPastSixteenBitIndicesKeepingTargetValuesExact) {
+    // A unit sphere of 77,357 vertices (a data: URI in .gltf text); the target pushes each
+    // vertex by x squared along z, which no vertex invented by interpolation would keep.
+    constexpr int rings = 256;
+    constexpr int segments = 300;
+    GltfModelBuilder builder;
+    std::vector<glm::vec3> positions;
+    std::vector<glm::vec3> offsets;
+    std::vector<std::uint32_t> indices;
+    const float pi = std::numbers::pi_v<float>;
+    for (int r = 0; r <= rings; ++r)
+        for (int s = 0; s <= segments; ++s) {
+            const float theta = pi * static_cast<float>(r) / rings;
+            const float phi = 2.0f * pi * static_cast<float>(s) / segments;
+            const glm::vec3 p(std::sin(theta) * std::sin(phi), std::cos(theta),
+                              std::sin(theta) * std::cos(phi));
+            positions.push_back(p);
+            offsets.emplace_back(0.0f, 0.0f, 0.5f * p.x * p.x);
+        }
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const auto at = [&](int rr, int ss) {
+                return static_cast<std::uint32_t>(rr * (segments + 1) + ss);
+            };
+            indices.insert(indices.end(), {at(r, s), at(r + 1, s), at(r + 1, s + 1), at(r, s),
+                                           at(r + 1, s + 1), at(r, s + 1)});
+        }
+    tinygltf::Primitive primitive;
+    primitive.attributes["POSITION"] = builder.addVec3s(positions);
+    primitive.indices = builder.addIndices(indices);
+    primitive.targets.push_back({{"POSITION", builder.addVec3s(offsets)}});
+    builder.addNode(builder.addMesh("Ball", {primitive}, {"bulge"}));
+
+    TemporaryDirectory dir;
+    const fs::path model = dir.writeBytes("ball.gltf", builder.gltfText());
+    const ImportSummary summary = importModel(model, dir.path());
+    EXPECT_GT(summary.head.weldedVertices, 65536u);
+    EXPECT_LE(summary.head.writtenVertices, 65536u);
+    EXPECT_GT(summary.head.writtenVertices, 50000u);
+
+    const MeshFile file = readMeshFile((dir.path() / "data/meshes/headModelNew.dat").string());
+    const HeadMesh& head = *file.headMesh;
+    const auto count = static_cast<std::size_t>(head.vertexCount());
+    EXPECT_EQ(count, summary.head.writtenVertices);
+    const auto base = vec3sOf(head.vertexData(), count);
+    const auto bulge = vec3sOf(head.getTarget(0).block, count);
+    const float scale = 183.0f / 2.0f;
+    for (std::size_t v = 0; v < count; ++v) {
+        const glm::vec3 local = (base[v] - glm::vec3(0.0f, -10.0f, 0.0f)) / scale;
+        ASSERT_NEAR(glm::length(local), 1.0f, 1e-4f) << "vertex " << v << " left the sphere";
+        ASSERT_NEAR(bulge[v].z - base[v].z, scale * 0.5f * local.x * local.x, 1e-3f)
+            << "vertex " << v;
+    }
+}
+
+// Every file in the directory with its bytes.
+std::map<fs::path, std::string> snapshot(const fs::path& directory) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path()] = entry.is_regular_file()
+                                  ? std::string(std::istreambuf_iterator<char>(in), {})
+                                  : std::string("<directory>");
+    }
+    return files;
+}
+
+TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
+    TemporaryDirectory dir;
+    const std::string bin = twoQuadsBin();
+    dir.writeBytes("quads.bin", bin);
+    const fs::path out = dir.path() / "out";
+    importModel(dir.writeBytes("good.gltf", twoQuadsGltf), out);
+    const auto before = snapshot(out);
+
+    std::string nanPosition = bin;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::memcpy(nanPosition.data(), &nan, 4);
+    dir.writeBytes("nan.bin", nanPosition);
+    std::string badIndex = bin;
+    badIndex[48] = 9;
+    dir.writeBytes("index.bin", badIndex);
+    const std::string glb = makeTestHead({8, 12, 7}).glb();
+    GltfModelBuilder noTargets;
+    const std::vector<glm::vec3> triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    tinygltf::Primitive plain;
+    plain.attributes["POSITION"] = noTargets.addVec3s(triangle);
+    noTargets.addNode(noTargets.addMesh("Plain", {plain}));
+
+    const std::string quads = twoQuadsGltf;
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases{
+        {"text.gltf", "this is not a glTF model", ""},
+        {"truncated.glb", glb.substr(0, glb.size() / 2), ""},
+        {"missing.gltf", replaced(quads, "quads.bin", "gone.bin"), "gone.bin"},
+        {"bounds.gltf", replaced(quads, R"("count": 6)", R"("count": 60)"), "past the end"},
+        {"index.gltf", replaced(quads, "quads.bin", "index.bin"), "index 9 is out of range"},
+        {"nan.gltf", replaced(quads, "quads.bin", "nan.bin"), "not finite"},
+        {"draco.gltf",
+         replaced(quads, R"("extensionsRequired": [)",
+                  R"("extensionsRequired": ["KHR_draco_mesh_compression", )"),
+         "Draco"},
+        {"meshopt.gltf",
+         replaced(quads, R"("extensionsRequired": [)",
+                  R"("extensionsRequired": ["EXT_meshopt_compression", )"),
+         "meshopt compression"},
+        {"plain.glb", noTargets.glb(), "no morph targets"},
+    };
+    for (const auto& [name, bytes, fault] : cases) {
+        try {
+            importModel(dir.writeBytes(name, bytes), out);
+            ADD_FAILURE() << name << " was imported";
+        } catch (const ImportError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(fault), std::string::npos) << name << ": " << message;
+            EXPECT_EQ(message.find('\n'), std::string::npos) << name << ": " << message;
+            EXPECT_FALSE(message.empty()) << name;
+        }
+        EXPECT_EQ(snapshot(out), before) << name << " changed the output directory";
+    }
+}
+
+} // namespace

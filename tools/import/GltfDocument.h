@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <tiny_gltf.h>
+
+// Where a glTF model's external files (.bin buffers) may come from.
+enum class ExternalFiles {
+    Read,   // regular files relative to the model's directory
+    Refuse, // none: every external reference is a fault (for input of unknown origin)
+};
+
+// Parses a .glb or .gltf image (told apart by its first bytes) whose relative URIs resolve
+// against baseDirectory. Images are skipped, never decoded. Throws ImportError for anything that
+// is not a readable glTF 2.0 model, including a required extension the importer cannot read.
+tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes,
+                          const std::filesystem::path& baseDirectory, ExternalFiles externalFiles);

@@ -1,0 +1,277 @@
+#include "GltfScene.h"
+
+#include "GltfAccessors.h"
+#include "ImportError.h"
+#include "VertexNormals.h"
+
+#include <algorithm>
+#include <cmath>
+#include <glm/ext/matrix_transform.hpp>
+#include <glm/gtc/quaternion.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <glm/mat3x3.hpp>
+#include <glm/mat4x4.hpp>
+#include <numeric>
+#include <set>
+#include <utility>
+
+namespace {
+
+using tinygltf::Model;
+
+[[noreturn]] void fail(const std::string& fault) {
+    throw ImportError(fault);
+}
+
+template <typename T> const T& element(const std::vector<T>& items, int index, const char* kind) {
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size())
+        fail(std::string(kind) + " " + std::to_string(index) + " does not exist");
+    return items[static_cast<std::size_t>(index)];
+}
+
+glm::dmat4 localTransform(const tinygltf::Node& node) {
+    const auto finite = [](const std::vector<double>& values) {
+        return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+    };
+    if (!finite(node.matrix) || !finite(node.translation) || !finite(node.rotation) ||
+        !finite(node.scale))
+        fail("node \"" + node.name + "\" has a non-finite transform");
+    if (node.matrix.size() == 16)
+        return glm::make_mat4(node.matrix.data());
+    glm::dmat4 transform(1.0);
+    if (node.translation.size() == 3)
+        transform = glm::translate(transform, glm::make_vec3(node.translation.data()));
+    if (node.rotation.size() == 4) {
+        // glTF stores x, y, z, w.
+        const glm::dquat rotation(node.rotation[3], node.rotation[0], node.rotation[1],
+                                  node.rotation[2]);
+        const double length = glm::length(rotation);
+        if (length > 0.0)
+            transform *= glm::mat4_cast(rotation / length);
+    }
+    if (node.scale.size() == 3)
+        transform = glm::scale(transform, glm::make_vec3(node.scale.data()));
+    return transform;
+}
+
+// The triangle list of a primitive's indices in its drawing mode.
+std::vector<std::uint32_t> triangleList(std::vector<std::uint32_t> indices, int mode) {
+    std::vector<std::uint32_t> triangles;
+    if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
+        for (std::size_t i = 0; i + 2 < indices.size(); ++i) {
+            // Every other triangle of a strip runs the other way round.
+            const bool odd = i % 2 == 1;
+            triangles.insert(triangles.end(), {indices[i], indices[odd ? i + 2 : i + 1],
+                                               indices[odd ? i + 1 : i + 2]});
+        }
+        return triangles;
+    }
+    if (mode == TINYGLTF_MODE_TRIANGLE_FAN) {
+        for (std::size_t i = 1; i + 1 < indices.size(); ++i)
+            triangles.insert(triangles.end(), {indices[0], indices[i], indices[i + 1]});
+        return triangles;
+    }
+    indices.resize(indices.size() - indices.size() % 3);
+    return indices;
+}
+
+std::vector<glm::vec3> vec3s(const std::vector<float>& floats) {
+    std::vector<glm::vec3> out(floats.size() / 3);
+    std::memcpy(out.data(), floats.data(), out.size() * sizeof(glm::vec3));
+    return out;
+}
+
+std::string sanitizedName(std::string name) {
+    // The names travel through the mesh file's zero-terminated records and an XML attribute.
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    return name;
+}
+
+// The mesh's target names: extras.targetNames where it names every target, else
+// "<mesh name>.<index>"; a name used twice gets its index appended.
+std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::string& meshName,
+                                     std::size_t count) {
+    std::vector<std::string> names;
+    const tinygltf::Value& listed = mesh.extras.Get("targetNames");
+    const bool usable = listed.IsArray() && listed.ArrayLen() == count;
+    std::set<std::string> used;
+    for (std::size_t i = 0; i < count; ++i) {
+        const tinygltf::Value* name = usable ? &listed.Get(static_cast<int>(i)) : nullptr;
+        std::string text = name && name->IsString() && !name->Get<std::string>().empty()
+                               ? sanitizedName(name->Get<std::string>())
+                               : meshName + "." + std::to_string(i);
+        if (!used.insert(text).second) {
+            text.append(".").append(std::to_string(i));
+            used.insert(text);
+        }
+        names.push_back(std::move(text));
+    }
+    return names;
+}
+
+class SceneReader {
+  public:
+    explicit SceneReader(const Model& model) : model_(model) {}
+
+    SceneContents read() {
+        contents_.sceneIndex = model_.defaultScene >= 0 ? model_.defaultScene : 0;
+        if (model_.scenes.empty())
+            fail("the file has no scene");
+        const tinygltf::Scene& scene = element(model_.scenes, contents_.sceneIndex, "scene");
+        std::vector<bool> visited(model_.nodes.size(), false);
+        std::vector<std::pair<int, glm::dmat4>> pending;
+        for (auto it = scene.nodes.rbegin(); it != scene.nodes.rend(); ++it)
+            pending.emplace_back(*it, glm::dmat4(1.0));
+        while (!pending.empty()) {
+            const auto [index, parent] = pending.back();
+            pending.pop_back();
+            const tinygltf::Node& node = element(model_.nodes, index, "node");
+            if (visited[static_cast<std::size_t>(index)])
+                fail("node " + std::to_string(index) + " appears twice in the node hierarchy");
+            visited[static_cast<std::size_t>(index)] = true;
+            const glm::dmat4 world = parent * localTransform(node);
+            if (node.mesh >= 0) {
+                ++contents_.meshNodes;
+                readMesh(node.mesh, world);
+            } else if (node.mesh != -1) {
+                fail("node " + std::to_string(index) + " names mesh " + std::to_string(node.mesh));
+            }
+            for (auto child = node.children.rbegin(); child != node.children.rend(); ++child)
+                pending.emplace_back(*child, world);
+        }
+        return std::move(contents_);
+    }
+
+  private:
+    void readMesh(int meshIndex, const glm::dmat4& world) {
+        const tinygltf::Mesh& mesh = element(model_.meshes, meshIndex, "mesh");
+        const std::string meshName = sanitizedName(mesh.name);
+        const std::string label = mesh.name.empty() ? "mesh" + std::to_string(meshIndex) : meshName;
+        for (std::size_t p = 0; p < mesh.primitives.size(); ++p) {
+            const tinygltf::Primitive& primitive = mesh.primitives[p];
+            const std::string what = "mesh \"" + label + "\" primitive " + std::to_string(p);
+            if (primitive.mode >= 0 && primitive.mode < TINYGLTF_MODE_TRIANGLES) {
+                ++contents_.skippedPrimitives;
+                continue;
+            }
+            if (primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
+                fail(what + ": unknown mode " + std::to_string(primitive.mode));
+            contents_.primitives.push_back(
+                {meshName,
+                 readPrimitive(primitive, what, targetNames(mesh, label, primitive.targets.size()),
+                               world)});
+        }
+    }
+
+    // The attribute's accessor, or -1 where the primitive or target lacks it.
+    static int attribute(const std::map<std::string, int>& attributes, const char* name) {
+        const auto found = attributes.find(name);
+        return found == attributes.end() ? -1 : found->second;
+    }
+
+    std::vector<glm::vec3> readVec3s(int accessor, std::size_t vertexCount,
+                                     const std::string& what) {
+        if (accessorCount(model_, accessor, what) != vertexCount)
+            fail(what + ": accessor " + std::to_string(accessor) +
+                 " does not have one element per vertex");
+        return vec3s(readFloats(model_, accessor, 3, what));
+    }
+
+    MorphableMesh readPrimitive(const tinygltf::Primitive& primitive, const std::string& what,
+                                const std::vector<std::string>& names, const glm::dmat4& world) {
+        const int positionAccessor = attribute(primitive.attributes, "POSITION");
+        if (positionAccessor < 0)
+            fail(what + " has no POSITION");
+        const std::size_t vertexCount = accessorCount(model_, positionAccessor, what + " POSITION");
+        const std::size_t slots = vertexCount * (1 + primitive.targets.size());
+        if (slots > maxVertexSlots - vertexSlots_)
+            fail("the model is too large: more than " + std::to_string(maxVertexSlots) +
+                 " vertices counting each target's");
+        vertexSlots_ += slots;
+        contents_.verticesRead += vertexCount;
+
+        MorphableMesh mesh;
+        mesh.positions = readVec3s(positionAccessor, vertexCount, what + " POSITION");
+        std::vector<std::uint32_t> indices;
+        if (primitive.indices >= 0) {
+            indices = readIndices(model_, primitive.indices, vertexCount, what + " indices");
+        } else {
+            indices.resize(vertexCount);
+            std::iota(indices.begin(), indices.end(), 0u);
+        }
+        mesh.indices = triangleList(std::move(indices), primitive.mode);
+
+        // Normals computed from positions stand in for missing ones; a target without normal
+        // deltas moves the file's normals by the change of the computed ones, so whatever the
+        // target leaves in place keeps its normal exactly.
+        const int normalAccessor = attribute(primitive.attributes, "NORMAL");
+        const bool everyTargetHasNormals =
+            std::all_of(primitive.targets.begin(), primitive.targets.end(),
+                        [](const auto& target) { return target.count("NORMAL") > 0; });
+        std::vector<glm::vec3> computed;
+        if (normalAccessor < 0 || !everyTargetHasNormals)
+            computed = vertexNormals(mesh.positions, mesh.indices);
+        if (normalAccessor >= 0) {
+            mesh.normals = readVec3s(normalAccessor, vertexCount, what + " NORMAL");
+            for (glm::vec3& normal : mesh.normals)
+                normal = unitOrFront(normal);
+        } else {
+            mesh.normals = computed;
+        }
+
+        for (std::size_t k = 0; k < primitive.targets.size(); ++k) {
+            const auto& target = primitive.targets[k];
+            const std::string targetWhat = what + " target " + std::to_string(k);
+            MeshTarget& out =
+                mesh.targets.emplace_back(MeshTarget{names[k], mesh.positions, mesh.normals});
+            if (const int deltas = attribute(target, "POSITION"); deltas >= 0) {
+                const std::vector<glm::vec3> offsets =
+                    readVec3s(deltas, vertexCount, targetWhat + " POSITION");
+                for (std::size_t v = 0; v < vertexCount; ++v)
+                    out.positions[v] += offsets[v];
+            }
+            if (const int deltas = attribute(target, "NORMAL"); deltas >= 0) {
+                const std::vector<glm::vec3> offsets =
+                    readVec3s(deltas, vertexCount, targetWhat + " NORMAL");
+                for (std::size_t v = 0; v < vertexCount; ++v)
+                    out.normals[v] = unitOrFront(out.normals[v] + offsets[v]);
+            } else if (attribute(target, "POSITION") >= 0) {
+                const std::vector<glm::vec3> moved = vertexNormals(out.positions, mesh.indices);
+                for (std::size_t v = 0; v < vertexCount; ++v)
+                    out.normals[v] = unitOrFront(out.normals[v] + moved[v] - computed[v]);
+            }
+        }
+        transform(mesh, world);
+        return mesh;
+    }
+
+    static void transform(MorphableMesh& mesh, const glm::dmat4& world) {
+        const glm::mat4 toWorld(world);
+        const glm::mat3 normalMatrix(glm::transpose(glm::inverse(glm::dmat3(world))));
+        const auto move = [&](std::vector<glm::vec3>& positions, std::vector<glm::vec3>& normals) {
+            for (glm::vec3& p : positions)
+                p = glm::vec3(toWorld * glm::vec4(p, 1.0f));
+            for (glm::vec3& n : normals)
+                n = unitOrFront(normalMatrix * n);
+        };
+        move(mesh.positions, mesh.normals);
+        for (MeshTarget& target : mesh.targets)
+            move(target.positions, target.normals);
+        // A mirroring transform turns the triangles' winding; turn it back.
+        if (glm::determinant(glm::dmat3(world)) < 0.0)
+            for (std::size_t t = 0; t + 2 < mesh.indices.size(); t += 3)
+                std::swap(mesh.indices[t + 1], mesh.indices[t + 2]);
+    }
+
+    const Model& model_;
+    SceneContents contents_;
+    std::size_t vertexSlots_ = 0;
+};
+
+} // namespace
+
+SceneContents readScene(const Model& model) {
+    return SceneReader(model).read();
+}

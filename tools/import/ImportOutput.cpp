@@ -1,0 +1,93 @@
+#include "ImportOutput.h"
+
+#include "ImportError.h"
+#include "model/MorphGroupFileWriter.h"
+
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw ImportError("cannot write " + path.string());
+}
+
+// Undoes what a failed write left behind: temporary files, then new directories innermost
+// first.
+class WriteRollback {
+  public:
+    void madeDirectory(const fs::path& path) { directories_.push_back(path); }
+    void madeFile(const fs::path& path) { files_.push_back(path); }
+    void commit() {
+        files_.clear();
+        directories_.clear();
+    }
+    ~WriteRollback() {
+        std::error_code ignored;
+        for (const fs::path& file : files_)
+            fs::remove(file, ignored);
+        for (auto it = directories_.rbegin(); it != directories_.rend(); ++it)
+            fs::remove(*it, ignored);
+    }
+
+  private:
+    std::vector<fs::path> files_;
+    std::vector<fs::path> directories_;
+};
+
+void makeDirectories(const fs::path& directory, WriteRollback& rollback) {
+    std::vector<fs::path> missing;
+    for (fs::path path = directory; !path.empty() && !fs::exists(path); path = path.parent_path()) {
+        missing.push_back(path);
+        if (path == path.parent_path())
+            break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        std::error_code error;
+        if (!fs::create_directory(*it, error) && error)
+            throw ImportError("cannot create " + it->string() + ": " + error.message());
+        rollback.madeDirectory(*it);
+    }
+    if (!fs::is_directory(directory))
+        throw ImportError(directory.string() + " is not a directory");
+}
+
+} // namespace
+
+void writeImportedModel(ImportedModel& model, const fs::path& directory) {
+    const std::string meshBytes = encodeMeshFile(model.meshFile);
+    const std::string groupText = encodeMorphGroupFile(model.groups);
+
+    const fs::path meshes = directory / "data" / "meshes";
+    const fs::path meshFile = meshes / "headModelNew.dat";
+    const fs::path groupFile = meshes / "headModel.xml";
+    const std::string suffix = ".importing-" + std::to_string(::getpid());
+    const fs::path meshTemp = meshFile.string() + suffix;
+    const fs::path groupTemp = groupFile.string() + suffix;
+
+    WriteRollback rollback;
+    makeDirectories(meshes, rollback);
+    rollback.madeFile(meshTemp);
+    rollback.madeFile(groupTemp);
+    writeBytes(meshTemp, meshBytes);
+    writeBytes(groupTemp, groupText);
+    std::error_code error;
+    fs::rename(groupTemp, groupFile, error);
+    if (!error)
+        fs::rename(meshTemp, meshFile, error);
+    if (error)
+        throw ImportError("cannot replace the files in " + meshes.string() + ": " +
+                          error.message());
+    rollback.commit();
+    model.summary.meshFile = meshFile;
+    model.summary.groupFile = groupFile;
+}

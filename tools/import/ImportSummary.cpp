@@ -1,0 +1,61 @@
+#include "ModelImporter.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+// "1 material", "3 textures".
+std::string counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string meshLine(const ImportedMeshCounts& counts) {
+    std::string line = std::to_string(counts.assembledVertices) + " vertices read, " +
+                       std::to_string(counts.weldedVertices) + " after welding";
+    if (counts.writtenVertices < counts.weldedVertices)
+        line += ", simplified to " + std::to_string(counts.writtenVertices) + " for 16-bit indices";
+    return line + "; " + counted(counts.writtenTriangles, "triangle") + " written";
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+} // namespace
+
+std::string formatSummary(const ImportSummary& s) {
+    std::ostringstream out;
+    out << "Read " << s.model.string() << ": scene " << s.sceneIndex << ", "
+        << counted(s.meshNodes, "mesh node") << ", " << counted(s.primitives, "triangle primitive")
+        << "\n";
+    out << "Head: " << meshLine(s.head) << "\n";
+    if (s.staticMeshMissing)
+        out << "Static mesh: none in the model (one invisible triangle written, the demo needs "
+               "one)\n";
+    else
+        out << "Static mesh: " << meshLine(s.staticMesh) << "\n";
+    const std::size_t own = s.targetNames.size() - s.paddingNames.size();
+    out << "Targets (" << own << "): "
+        << joined({s.targetNames.begin(), s.targetNames.begin() + static_cast<std::ptrdiff_t>(own)})
+        << "\n";
+    if (!s.paddingNames.empty())
+        out << "Padded to " << importedChannelCount << " channels with "
+            << counted(s.paddingNames.size(), "rest-pose target")
+            << " (kept out of the groups): " << joined(s.paddingNames) << "\n";
+    out << "Groups: " << s.groupCount << "\n";
+    out << "Ignored: " << counted(s.ignoredMaterials, "material") << ", "
+        << counted(s.ignoredTextures, "texture") << ", " << counted(s.ignoredImages, "image")
+        << " (Mirelda shades procedurally), " << counted(s.ignoredSkins, "skin")
+        << " (rest pose used), " << counted(s.ignoredAnimations, "animation") << ", "
+        << counted(s.skippedPrimitives, "point or line primitive") << "\n";
+    if (!s.meshFile.empty())
+        out << "Wrote " << s.meshFile.string() << " and " << s.groupFile.string() << "\n";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f", s.seconds);
+    out << "Time: " << seconds << " s\n";
+    return out.str();
+}

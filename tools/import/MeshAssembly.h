@@ -1,0 +1,19 @@
+#pragma once
+
+#include "GltfScene.h"
+#include "MorphableMesh.h"
+
+#include <string>
+#include <vector>
+
+// The head: every primitive that has morph targets, in one mesh. Targets of the same name are
+// one target; a primitive without a given target contributes its rest pose to it. Targets keep
+// the order in which the scene first names them.
+struct AssembledHead {
+    MorphableMesh mesh;
+    std::vector<std::string> targetMeshes; // per target, the mesh that first names it
+};
+AssembledHead assembleHead(const std::vector<ScenePrimitive>& primitives);
+
+// The static mesh: every primitive without morph targets, in one mesh.
+MorphableMesh assembleStatic(const std::vector<ScenePrimitive>& primitives);

@@ -1,0 +1,99 @@
+#include "MeshOptimization.h"
+
+#include "ImportError.h"
+
+#include <algorithm>
+#include <meshoptimizer.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every per-vertex array of the mesh: the rest pose and each target's positions and normals.
+template <typename Visit> void forEachStream(MorphableMesh& mesh, Visit visit) {
+    visit(mesh.positions);
+    visit(mesh.normals);
+    for (MeshTarget& target : mesh.targets) {
+        visit(target.positions);
+        visit(target.normals);
+    }
+}
+
+// Applies a meshoptimizer remap table (old vertex -> new vertex, ~0u for dropped ones).
+void remap(MorphableMesh& mesh, const std::vector<unsigned int>& table, std::size_t newCount) {
+    meshopt_remapIndexBuffer(mesh.indices.data(), mesh.indices.data(), mesh.indices.size(),
+                             table.data());
+    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) {
+        std::vector<glm::vec3> moved(newCount);
+        meshopt_remapVertexBuffer(moved.data(), stream.data(), stream.size(), sizeof(glm::vec3),
+                                  table.data());
+        stream = std::move(moved);
+    });
+}
+
+std::size_t usedVertices(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
+    std::vector<bool> used(vertexCount, false);
+    std::size_t count = 0;
+    for (const std::uint32_t index : indices)
+        if (!used[index]) {
+            used[index] = true;
+            ++count;
+        }
+    return count;
+}
+
+// Shrinks the triangle list towards `targetIndexCount`; `sloppy` clusters vertices where the
+// edge-collapsing simplifier gets stuck (many small separate parts).
+std::vector<std::uint32_t> simplified(const MorphableMesh& mesh, std::size_t targetIndexCount,
+                                      bool sloppy) {
+    std::vector<std::uint32_t> out(mesh.indices.size());
+    const float* positions = &mesh.positions[0].x;
+    const std::size_t count =
+        sloppy ? meshopt_simplifySloppy(out.data(), mesh.indices.data(), mesh.indices.size(),
+                                        positions, mesh.vertexCount(), sizeof(glm::vec3),
+                                        targetIndexCount, 1.0f, nullptr)
+               : meshopt_simplify(out.data(), mesh.indices.data(), mesh.indices.size(), positions,
+                                  mesh.vertexCount(), sizeof(glm::vec3), targetIndexCount, 1.0f, 0,
+                                  nullptr);
+    out.resize(count);
+    return out;
+}
+
+} // namespace
+
+void weldVertices(MorphableMesh& mesh) {
+    std::vector<meshopt_Stream> streams;
+    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) {
+        streams.push_back({stream.data(), sizeof(glm::vec3), sizeof(glm::vec3)});
+    });
+    std::vector<unsigned int> table(mesh.vertexCount());
+    const std::size_t unique =
+        meshopt_generateVertexRemapMulti(table.data(), mesh.indices.data(), mesh.indices.size(),
+                                         mesh.vertexCount(), streams.data(), streams.size());
+    remap(mesh, table, unique);
+}
+
+void reduceVertices(MorphableMesh& mesh, std::size_t maxVertices) {
+    std::size_t used = usedVertices(mesh.indices, mesh.vertexCount());
+    if (used <= maxVertices)
+        return;
+    // Aim a little under the limit; each pass scales the triangle budget by how far it missed.
+    double share = 0.97 * static_cast<double>(maxVertices) / static_cast<double>(used);
+    for (int pass = 0; pass < 12; ++pass) {
+        const bool sloppy = pass >= 6;
+        const auto budget =
+            static_cast<std::size_t>(static_cast<double>(mesh.indices.size()) * share / 3.0) * 3;
+        std::vector<std::uint32_t> indices = simplified(mesh, budget, sloppy);
+        const std::size_t kept = usedVertices(indices, mesh.vertexCount());
+        if (kept <= maxVertices && !indices.empty()) {
+            mesh.indices = std::move(indices);
+            weldVertices(mesh); // drops the vertices no triangle uses any more
+            return;
+        }
+        share *= 0.97 * static_cast<double>(maxVertices) /
+                 static_cast<double>(std::max<std::size_t>(kept, 1));
+        share = std::min(share, 0.9);
+    }
+    throw ImportError("cannot simplify a mesh of " + std::to_string(used) + " vertices below " +
+                      std::to_string(maxVertices));
+}

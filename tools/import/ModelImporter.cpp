@@ -1,0 +1,180 @@
+#include "ModelImporter.h"
+
+#include "Framing.h"
+#include "GltfScene.h"
+#include "ImportError.h"
+#include "ImportOutput.h"
+#include "MeshAssembly.h"
+#include "MeshOptimization.h"
+#include "TargetGroups.h"
+#include "model/MeshFile.h"
+#include "model/VertexCacheOrder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Seven floats a vertex, as the generated head writes them: the position, then the normal as
+// four floats with w = 0.
+std::vector<float> vertexFloats(const std::vector<glm::vec3>& positions,
+                                const std::vector<glm::vec3>& normals) {
+    std::vector<float> floats;
+    floats.reserve(positions.size() * 7);
+    for (std::size_t v = 0; v < positions.size(); ++v) {
+        const glm::vec3& p = positions[v];
+        const glm::vec3& n = normals[v];
+        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, 0.0f});
+    }
+    return floats;
+}
+
+std::vector<std::int32_t> indexList(const std::vector<std::uint32_t>& indices) {
+    return {indices.begin(), indices.end()};
+}
+
+// Reduces the welded mesh to what 16-bit indices reach and frames it.
+void prepareMesh(MorphableMesh& mesh, const Framing& framing, ImportedMeshCounts& counts) {
+    reduceVertices(mesh, static_cast<std::size_t>(maxMeshVertices));
+    applyFraming(mesh, framing);
+    const auto finite = [](const glm::vec3& p) {
+        return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    };
+    bool allFinite = std::all_of(mesh.positions.begin(), mesh.positions.end(), finite);
+    for (const MeshTarget& target : mesh.targets)
+        allFinite =
+            allFinite && std::all_of(target.positions.begin(), target.positions.end(), finite);
+    if (!allFinite)
+        throw ImportError("positions overflow when the model is scaled to the head's size");
+    counts.writtenVertices = mesh.vertexCount();
+    counts.writtenTriangles = mesh.indices.size() / 3;
+}
+
+// Rest-pose targets that fill the demo's seven channels, named so that they sort after the
+// model's own and say what they are.
+std::vector<std::string> paddingNames(const std::vector<MeshTarget>& targets) {
+    std::set<std::string> taken;
+    for (const MeshTarget& target : targets)
+        taken.insert(target.name);
+    std::vector<std::string> names;
+    for (int n = 1; taken.size() + names.size() < importedChannelCount; ++n) {
+        std::string name = "~unused " + std::to_string(n);
+        if (!taken.contains(name))
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+// The demo needs a static mesh with at least one triangle: a model without one gets a single
+// degenerate triangle, which covers no pixel.
+MorphableMesh invisibleTriangle() {
+    MorphableMesh mesh;
+    mesh.positions.assign(3, framedCentre);
+    mesh.normals.assign(3, glm::vec3(0.0f, 0.0f, 1.0f));
+    mesh.indices = {0, 1, 2};
+    return mesh;
+}
+
+MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh) {
+    MeshFileImage image;
+    image.vertexCount = static_cast<std::int32_t>(head.vertexCount());
+    image.baseVertices = vertexFloats(head.positions, head.normals);
+    for (const MeshTarget& target : head.targets) {
+        image.targetNames.push_back(target.name);
+        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals));
+    }
+    image.indices = indexList(head.indices);
+    image.staticVertexCount = static_cast<std::int32_t>(staticMesh.vertexCount());
+    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals);
+    image.staticIndices = indexList(staticMesh.indices);
+    return image;
+}
+
+std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ImportError("cannot open the file");
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    if (in.bad())
+        throw ImportError("cannot read the file");
+    return bytes;
+}
+
+} // namespace
+
+ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& baseDirectory,
+                          ExternalFiles externalFiles) {
+    const auto start = std::chrono::steady_clock::now();
+    const tinygltf::Model model = parseGltf(bytes, baseDirectory, externalFiles);
+    SceneContents scene = readScene(model);
+
+    ImportedModel result;
+    ImportSummary& summary = result.summary;
+    summary.sceneIndex = scene.sceneIndex;
+    summary.meshNodes = scene.meshNodes;
+    summary.primitives = scene.primitives.size();
+    summary.skippedPrimitives = scene.skippedPrimitives;
+    summary.ignoredMaterials = model.materials.size();
+    summary.ignoredTextures = model.textures.size();
+    summary.ignoredImages = model.images.size();
+    summary.ignoredSkins = model.skins.size();
+    summary.ignoredAnimations = model.animations.size();
+
+    AssembledHead head = assembleHead(scene.primitives);
+    if (head.mesh.targets.empty())
+        throw ImportError("the model has no morph targets");
+    MorphableMesh staticMesh = assembleStatic(scene.primitives);
+    scene.primitives.clear();
+    summary.head.assembledVertices = head.mesh.vertexCount();
+    summary.staticMesh.assembledVertices = staticMesh.vertexCount();
+
+    weldVertices(head.mesh);
+    weldVertices(staticMesh);
+    if (head.mesh.indices.empty())
+        throw ImportError("the primitives with morph targets have no triangles");
+    summary.head.weldedVertices = head.mesh.vertexCount();
+    summary.staticMesh.weldedVertices = staticMesh.vertexCount();
+    const Framing framing = frameRestPose(head.mesh, staticMesh);
+    prepareMesh(head.mesh, framing, summary.head);
+    if (staticMesh.indices.empty()) {
+        staticMesh = invisibleTriangle();
+        summary.staticMeshMissing = true;
+    } else {
+        prepareMesh(staticMesh, framing, summary.staticMesh);
+    }
+
+    std::vector<std::string> modelTargets;
+    for (const MeshTarget& target : head.mesh.targets)
+        modelTargets.push_back(target.name);
+    result.groups = groupTargets(modelTargets, head.targetMeshes);
+    summary.groupCount = result.groups.size();
+    summary.paddingNames = paddingNames(head.mesh.targets);
+    for (const std::string& name : summary.paddingNames)
+        head.mesh.targets.push_back({name, head.mesh.positions, head.mesh.normals});
+    for (const MeshTarget& target : head.mesh.targets)
+        summary.targetNames.push_back(target.name);
+
+    result.meshFile = meshFileImage(head.mesh, staticMesh);
+    orderForVertexCache(result.meshFile);
+    summary.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return result;
+}
+
+ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory) {
+    const auto start = std::chrono::steady_clock::now();
+    ImportedModel imported =
+        convertGltf(fileBytes(model), model.parent_path(), ExternalFiles::Read);
+    imported.summary.model = model;
+    writeImportedModel(imported, outputDirectory);
+    imported.summary.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return imported.summary;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// Imports a glTF 2.0 model with morph targets as the demo's head: the two files the demo reads
+// from its working directory, data/meshes/headModelNew.dat and data/meshes/headModel.xml.
+//
+//     const ImportSummary summary = importModel("face.glb", "build/models/face");
+//     std::cout << formatSummary(summary);
+//
+// Primitives with morph targets become the head (merged, targets matched by name), the others
+// the static mesh; both are welded, reduced to 16-bit indices where needed, put in vertex-cache
+// order and framed like the generated head. Materials, textures, skins and animations are
+// ignored. A fault throws ImportError and leaves the output directory as it was.
+
+#include "GltfDocument.h"
+#include "model/MeshFileWriter.h"
+#include "ui/MorphGroup.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+// The demo plays seven targets at once; a model with fewer gets rest-pose targets added.
+inline constexpr std::size_t importedChannelCount = 7;
+
+struct ImportedMeshCounts {
+    std::size_t assembledVertices = 0; // from the file, before welding
+    std::size_t weldedVertices = 0;
+    std::size_t writtenVertices = 0; // fewer than welded when the mesh was simplified
+    std::size_t writtenTriangles = 0;
+};
+
+struct ImportSummary {
+    std::filesystem::path model;
+    std::filesystem::path meshFile;  // empty until written
+    std::filesystem::path groupFile; // empty until written
+    int sceneIndex = 0;
+    std::size_t meshNodes = 0;
+    std::size_t primitives = 0;        // triangle primitives read
+    std::size_t skippedPrimitives = 0; // points and lines
+    ImportedMeshCounts head;
+    ImportedMeshCounts staticMesh;
+    bool staticMeshMissing = false;        // the model had none: one degenerate triangle stands in
+    std::vector<std::string> targetNames;  // as written, the padding at the end
+    std::vector<std::string> paddingNames; // targets equal to the rest pose
+    std::size_t groupCount = 0;
+    std::size_t ignoredMaterials = 0;
+    std::size_t ignoredTextures = 0;
+    std::size_t ignoredImages = 0;
+    std::size_t ignoredSkins = 0;
+    std::size_t ignoredAnimations = 0;
+    double seconds = 0.0;
+};
+
+struct ImportedModel {
+    MeshFileImage meshFile;
+    std::vector<MorphGroup> groups;
+    ImportSummary summary;
+};
+
+// Converts a .glb or .gltf image held in memory; relative URIs resolve against baseDirectory.
+// Throws ImportError naming the fault.
+ImportedModel convertGltf(std::span<const std::uint8_t> bytes,
+                          const std::filesystem::path& baseDirectory,
+                          ExternalFiles externalFiles = ExternalFiles::Read);
+
+// Reads the model file, converts it and writes both files under outputDirectory (created as
+// needed) through temporary files renamed at the end. Throws ImportError naming the fault;
+// outputDirectory is then as it was.
+ImportSummary importModel(const std::filesystem::path& model,
+                          const std::filesystem::path& outputDirectory);
+
+// The summary as lines for standard output: what was read, welded, reduced, padded and ignored,
+// the output counts, the target names and the time taken.
+std::string formatSummary(const ImportSummary& summary);
