@@ -1,8 +1,11 @@
 #include "model/MeshFile.h"
 
+#include "common/DataFile.h"
 #include "common/DemoError.h"
 
 #include <bit>
+#include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -28,9 +31,12 @@ std::optional<std::uint64_t> checkedProduct(std::optional<std::uint64_t> a, std:
 class MeshFileReader {
   public:
     explicit MeshFileReader(const std::string& path) : path_(path) {
+        if (const auto reason = whyNotARegularFile(path))
+            throw DemoError("cannot open mesh file " + path + ": " + *reason);
         in_.open(path, std::ios::binary | std::ios::ate);
         if (!in_.is_open())
-            throw DemoError("cannot open mesh file " + path);
+            throw DemoError("cannot open mesh file " + path + ": " +
+                            std::generic_category().message(errno));
         const std::streamoff size = in_.tellg();
         if (size < 0)
             fail("cannot determine the file size");
@@ -73,6 +79,16 @@ class MeshFileReader {
         for (std::int32_t index = 0; index < targetCount; ++index)
             targetNames.push_back(readName(index));
 
+        requireFinite(vertexData.get(), baseFloats, vertexCount, "base mesh");
+        const float* block = vertexData.get() + static_cast<std::size_t>(baseFloats) *
+                                                    static_cast<std::size_t>(vertexCount);
+        for (std::int32_t index = 0; index < targetCount; ++index) {
+            requireFinite(block, targetFloats, vertexCount,
+                          "target \"" + targetNames[static_cast<std::size_t>(index)] +
+                              "\" (block " + std::to_string(index) + ")");
+            block += static_cast<std::size_t>(targetFloats) * static_cast<std::size_t>(vertexCount);
+        }
+
         return std::make_unique<HeadMesh>(
             std::move(targetNames), static_cast<std::uint32_t>(targetFloats) * 4, vertexCount,
             static_cast<std::uint32_t>(baseFloats) * 4, std::move(vertexData),
@@ -90,6 +106,7 @@ class MeshFileReader {
             4;
         auto vertices = std::make_unique_for_overwrite<float[]>(vertexFloats);
         readBytes(vertices.get(), vertexFloats * 4, "the static vertices");
+        requireFinite(vertices.get(), floatsPerVertex, vertexCount, "static mesh");
 
         auto indices = readIndices(indexCount, vertexCount, "static");
         return std::make_unique<StaticMesh>(
@@ -129,6 +146,23 @@ class MeshFileReader {
             fail(what + " has no zero byte in its " + std::to_string(recordBytes) + " bytes");
         bytes.resize(end);
         return bytes;
+    }
+
+    // A NaN or an infinity in a position or normal does not fail anywhere later: it silently
+    // tears holes into the picture or empties it. Further floats of a vertex are not read.
+    void requireFinite(const float* vertices, std::int32_t floatsPerVertex,
+                       std::int32_t vertexCount, const std::string& owner) const {
+        constexpr int positionFloats = 3;
+        for (std::int32_t vertex = 0; vertex < vertexCount; ++vertex) {
+            const float* values = vertices + static_cast<std::size_t>(vertex) *
+                                                 static_cast<std::size_t>(floatsPerVertex);
+            for (int i = 0; i < minFloatsPerVertex; ++i) {
+                if (!std::isfinite(values[i]))
+                    fail("vertex " + std::to_string(vertex) + " of the " + owner + " has " +
+                         std::to_string(values[i]) + " in its " +
+                         (i < positionFloats ? "position" : "normal"));
+            }
+        }
     }
 
     std::int32_t readInt32(const std::string& field) {

@@ -4,6 +4,7 @@
 #include "model/MeshFile.h"
 #include "model/MeshFileWriter.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -64,6 +65,20 @@ void checkDrawable(const MeshFileImage& image) {
         check(index >= 0 && index < image.vertexCount, "a head index outside the head");
     for (const std::int32_t index : image.staticIndices)
         check(index >= 0 && index < image.staticVertexCount, "a static index outside the mesh");
+    // Positions and normals are the first seven floats of every vertex.
+    auto allFinite = [](const std::vector<float>& vertices, std::int32_t floatsPerVertex) {
+        for (std::size_t i = 0; i < vertices.size(); ++i)
+            if (static_cast<std::int32_t>(i % static_cast<std::size_t>(floatsPerVertex)) <
+                    minFloatsPerVertex &&
+                !std::isfinite(vertices[i]))
+                return false;
+        return true;
+    };
+    bool finite = allFinite(image.baseVertices, image.baseFloats) &&
+                  allFinite(image.staticVertices, image.staticFloats);
+    for (const auto& block : image.targetBlocks)
+        finite = finite && allFinite(block, image.targetFloats);
+    check(finite, "a position or normal that is not a finite number");
 }
 
 // The records must be the file: re-encoded, the head's counts, vertices and indices equal the

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/stat.h>
+#include <utility>
 
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
@@ -166,9 +168,24 @@ TEST_F(MeshFileTest, RejectsAFileThatCannotBeOpened) {
         readMeshFile(missing);
         ADD_FAILURE() << "a missing file was read";
     } catch (const DemoError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("cannot open mesh file " + missing));
+        EXPECT_THAT(error.what(), HasSubstr("cannot open mesh file " + missing + ": file not"));
     }
-    EXPECT_THROW(readMeshFile(directory_.path().string()), DemoError);
+    // What is not a regular file is refused before it is opened: a named pipe would block the
+    // open until some writer came, a directory would fail only at the first read.
+    const std::string pipe = (directory_.path() / "pipe.dat").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string loop = (directory_.path() / "loop.dat").string();
+    std::filesystem::create_symlink(loop, loop);
+    for (const auto& [path, reason] :
+         {std::pair{directory_.path().string(), "is a directory"},
+          std::pair{pipe, "is a named pipe"}, std::pair{loop, "is a loop of symbolic links"}}) {
+        try {
+            readMeshFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const DemoError& error) {
+            EXPECT_THAT(error.what(), HasSubstr("cannot open mesh file " + path + ": " + reason));
+        }
+    }
 }
 
 TEST_F(MeshFileTest, RejectsEveryFileThatEndsEarly) {
@@ -264,6 +281,30 @@ TEST_F(MeshFileTest, RejectsIndicesOutsideTheirMesh) {
     expectRejected(patched(image, lastStaticIndex, 5), "static index 8 is 5, outside the 5");
     expectRejected(patched(image, staticIndices, std::numeric_limits<std::int32_t>::min()),
                    "static index 0 is -2147483648");
+}
+
+TEST_F(MeshFileTest, RejectsPositionsAndNormalsThatAreNotFinite) {
+    const MeshFileImage image = makeMeshImage({"smile", "frown"});
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    // Float `component` of `vertex` in `block` (0 the base, k + 1 target k), with 7 floats each.
+    auto withValue = [&](std::size_t block, std::size_t vertex, std::size_t component,
+                         float value) {
+        std::string bytes = encodeMeshFile(image);
+        const std::size_t offset = 20 + 4 * (7 * 4 * block + 7 * vertex + component);
+        patchBytes(bytes, offset, std::string_view(reinterpret_cast<const char*>(&value), 4));
+        return bytes;
+    };
+    expectRejected(withValue(0, 2, 1, nan), "vertex 2 of the base mesh has nan in its position");
+    expectRejected(withValue(2, 3, 5, -infinity),
+                   "vertex 3 of the target \"frown\" (block 1) has -inf in its normal");
+    MeshFileImage staticNan = image;
+    staticNan.staticVertices[7 * 4 + 6] = nan;
+    expectRejected(encodeMeshFile(staticNan), "vertex 4 of the static mesh has nan in its normal");
+    // Floats past the position and normal are not read, so they may hold anything.
+    MeshFileImage wide = makeMeshImage({"a"}, {.baseFloats = 8});
+    wide.baseVertices[7] = nan;
+    EXPECT_NO_THROW(read(wide));
 }
 
 } // namespace
