@@ -1,8 +1,10 @@
 #include "ui/MorphGroupFile.h"
 
+#include "common/DataFile.h"
 #include "common/DemoError.h"
+#include "ui/XmlNesting.h"
 
-#include <filesystem>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -17,6 +19,28 @@ namespace {
 // The longest UTF-8 sequence a lead byte can announce.
 constexpr std::size_t maxUtf8SequenceBytes = 4;
 
+// A group file nests three levels: <MorphGroups>, a group, a target. Much deeper documents are
+// refused before the parser sees them: it recurses once per level, and some 37,000 levels
+// overflow the stack.
+constexpr std::size_t maxElementDepth = 16;
+
+void requireShallowNesting(const std::string& path, const std::string& text) {
+    const XmlNesting nesting = measureXmlNesting(text.c_str(), maxElementDepth);
+    if (nesting.encodingUnclear)
+        fail(path, "the XML declaration spells its encoding with character references");
+    if (nesting.depth > maxElementDepth)
+        fail(path, "elements nest deeper than " + std::to_string(maxElementDepth) +
+                       " levels (row " + std::to_string(nesting.row) +
+                       "); a group file needs three");
+}
+
+// What the parser reports for a file without any element, in plain words.
+std::string emptyDocumentReason(const std::string& text) {
+    const bool blank =
+        text.find_first_not_of(std::string(" \t\n\v\f", 5) + '\0') == std::string::npos;
+    return blank ? "the file is empty" : "is not XML: it does not begin with an element";
+}
+
 // The file's text as TinyXML's own file loading would hand it to the parser: line ends made
 // "\n". TinyXML steps over a UTF-8 sequence by the length its lead byte announces, even when
 // the terminating zero lies inside it, and then parses whatever memory follows its buffer; the
@@ -25,7 +49,7 @@ constexpr std::size_t maxUtf8SequenceBytes = 4;
 std::string readDocumentText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        fail(path, "cannot be opened");
+        fail(path, "cannot be opened: " + std::generic_category().message(errno));
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad())
         fail(path, "cannot be read");
@@ -80,17 +104,16 @@ std::vector<MorphGroup> loadMorphGroups() {
 
 std::vector<MorphGroup> loadMorphGroups(const std::string& path) {
     // Only a regular file has a known end: a directory cannot be read and a device may not end.
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status))
-        fail(path, "file not found");
-    if (!std::filesystem::is_regular_file(status))
-        fail(path, "not a regular file");
+    if (const auto reason = whyNotARegularFile(path))
+        fail(path, *reason);
 
     const std::string text = readDocumentText(path);
+    requireShallowNesting(path, text);
     TiXmlDocument document(path);
     document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document.Error()) {
+        if (document.ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY)
+            fail(path, emptyDocumentReason(text));
         std::string reason = document.ErrorDesc();
         if (document.ErrorRow() > 0)
             reason += " (row " + std::to_string(document.ErrorRow()) + ")";

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -116,7 +117,17 @@ TEST_F(MorphGroupFileTest, RejectsFilesThatCannotBeRead) {
     const std::string missing = directory_.filePath("missing.xml").toStdString();
     EXPECT_THROW(loadMorphGroups(missing), DemoError);
     EXPECT_THROW(loadMorphGroups(directory_.path().toStdString()), DemoError);
-    expectRejected("", "empty");
+    const std::string loop = directory_.filePath("loop.xml").toStdString();
+    std::filesystem::create_symlink(loop, loop);
+    try {
+        loadMorphGroups(loop);
+        ADD_FAILURE() << "a symbolic link loop was read";
+    } catch (const DemoError& error) {
+        EXPECT_NE(std::string(error.what()).find("loop of symbolic links"), std::string::npos)
+            << error.what();
+    }
+    expectRejected("", "the file is empty");
+    expectRejected("Just some notes, no markup.\n", "is not XML");
     // The parser's own description and the row of the fault are part of the reason.
     expectRejected("<MorphGroups>\n<Group name=\"a\">\n</MorphGroups>", "row 3");
     expectRejected("<MorphGroups><Group name=\"a></MorphGroups>", "row 1");
@@ -170,6 +181,26 @@ TEST_F(MorphGroupFileTest, LineEndsAreNormalisedAndZeroBytesRefused) {
 
     // Everything after a zero byte would otherwise be ignored.
     expectRejected(std::string("<MorphGroups/>\0<broken", 22), "a zero byte at offset 14");
+}
+
+TEST_F(MorphGroupFileTest, RefusesDeepNestingBeforeTheParserRecursesIntoIt) {
+    auto nested = [](int levels, const std::string& open, const std::string& close) {
+        std::string text = "<MorphGroups><G name=\"g\"><Target name=\"t\">";
+        for (int i = 0; i < levels; ++i)
+            text += open;
+        for (int i = 0; i < levels; ++i)
+            text += close;
+        return text + "</Target></G></MorphGroups>";
+    };
+    // Deep enough to overflow the parser's stack; refused at once, naming where.
+    expectRejected(nested(40000, "<a>", "</a>"), "elements nest deeper than 16 levels (row 1)");
+    // Nesting the parser sees although markup inside values, references and comments seems to
+    // close it.
+    expectRejected(nested(20, "<a v=\"/>\" w='</a>'>", "</a>"), "nest deeper");
+    expectRejected(nested(20, "<a v=\"&#x\"x;/>\">", "</a>"), "nest deeper");
+    expectRejected(nested(20, "<a><!--</a>-->", "</a>"), "nest deeper");
+    // Slack above what a group file needs: targets may carry a few levels of their own.
+    EXPECT_EQ(load(nested(13, "<a>", "</a>")).size(), 1u);
 }
 
 } // namespace
