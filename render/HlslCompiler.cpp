@@ -1,14 +1,15 @@
 #include "render/HlslCompiler.h"
 
+#include "common/DataFile.h"
 #include "common/DemoError.h"
 #include "render/ShaderSemantics.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
-#include <iostream>
 #include <optional>
 #include <spirv_cross/spirv_glsl.hpp>
 #include <sstream>
@@ -28,16 +29,25 @@ void ensureGlslangInitialised() {
     static Process process;
 }
 
+// The reason goes up with the compiler's own messages, which say where in the source it failed;
+// the entry point writes it to standard error once.
 [[noreturn]] void fail(const std::string& sourceName, const std::string& reason,
-                       const std::string& messages) {
-    std::cerr << sourceName << ": " << reason << '\n';
-    if (!messages.empty()) {
-        std::cerr << messages;
-        if (messages.back() != '\n') {
-            std::cerr << '\n';
-        }
-    }
-    throw DemoError(sourceName + ": " + reason);
+                       std::string messages) {
+    while (!messages.empty() && (messages.back() == '\n' || messages.back() == ' '))
+        messages.pop_back();
+    throw DemoError(sourceName + ": " + reason + (messages.empty() ? "" : ":\n" + messages));
+}
+
+// A few kilobytes make a real shader. Sources of a megabyte make the OpenGL driver's compiler
+// run for minutes and then crash, so anything far beyond a real shader is refused unread.
+constexpr std::uintmax_t maxSourceBytes = 64 * 1024;
+
+void requireSaneSize(std::uintmax_t bytes, const std::string& sourceName) {
+    if (bytes > maxSourceBytes)
+        fail(sourceName,
+             "the shader is " + std::to_string(bytes) + " bytes long, more than the " +
+                 std::to_string(maxSourceBytes) + " a shader may have",
+             "");
 }
 
 std::vector<std::uint32_t> compileToSpirv(const std::string& source, const std::string& sourceName,
@@ -231,6 +241,7 @@ class Translator {
 
 CompiledShader compileHlslSource(const std::string& source, const std::string& sourceName,
                                  ShaderType type) {
+    requireSaneSize(source.size(), sourceName);
     std::vector<std::uint32_t> spirv = compileToSpirv(source, sourceName, type);
     try {
         return Translator(std::move(spirv), sourceName, type).translate();
@@ -241,9 +252,17 @@ CompiledShader compileHlslSource(const std::string& source, const std::string& s
 
 CompiledShader compileHlslFile(const std::filesystem::path& path, ShaderType type) {
     const std::string sourceName = path.string();
+    if (const auto reason = whyNotARegularFile(path)) {
+        fail(sourceName, "cannot open shader file: " + *reason, "");
+    }
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError) {
+        requireSaneSize(size, sourceName);
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        fail(sourceName, "cannot open shader file", "");
+        fail(sourceName, "cannot open shader file: " + std::generic_category().message(errno), "");
     }
     std::ostringstream source;
     source << file.rdbuf();

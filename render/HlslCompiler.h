@@ -16,7 +16,8 @@ struct CompiledShader {
 };
 
 // Compiles DX9-style HLSL with entry point "Main" as vs_3_0 (Vertex) or ps_3_0 (Pixel). On
-// failure, writes the compiler's messages to standard error and throws DemoError naming the file.
+// failure, throws DemoError naming the file, with the compiler's messages. A source far larger
+// than any real shader is refused before it is compiled.
 CompiledShader compileHlslFile(const std::filesystem::path& path, ShaderType type);
 CompiledShader compileHlslSource(const std::string& source, const std::string& sourceName,
                                  ShaderType type);

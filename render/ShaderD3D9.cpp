@@ -5,7 +5,6 @@
 
 #include <QOpenGLFunctions_4_5_Core>
 #include <algorithm>
-#include <iostream>
 #include <utility>
 #include <vector>
 
@@ -34,8 +33,8 @@ ShaderD3D9::ShaderD3D9(ShaderType type, QOpenGLFunctions_4_5_Core& gl, const std
     if (linked != GL_TRUE) {
         const std::string log =
             program_.get() != 0 ? programLog(gl_, program_.get()) : std::string();
-        std::cerr << sourceName_ << ": the translated program does not link\n" << log << '\n';
-        throw DemoError(sourceName_ + ": the translated program does not link");
+        throw DemoError(sourceName_ + ": the translated program does not link" +
+                        (log.empty() ? "" : ":\n" + log));
     }
     const std::uint32_t blockSize = constantTable_.uniformBlockSize();
     if (blockSize > 0) {

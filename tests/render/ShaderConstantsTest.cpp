@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 using ::testing::HasSubstr;
 
@@ -131,49 +132,54 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
     EXPECT_THROW(gl.device->bindShader(nullptr), DemoError);
 }
 
-TEST(ShaderCompile, FailuresNameTheFileAndReportTheCompilerMessages) {
+TEST(ShaderCompile, FailuresNameTheFileAndCarryTheCompilerMessages) {
     GlTestDevice gl;
     TempShaderDir dir;
-    const auto broken = dir.write("broken.psh", R"(
+    // The reason travels in the exception alone: the entry point writes it once.
+    auto expectRefused = [&](const std::filesystem::path& path, ShaderType type,
+                             const std::string& reasonPart) {
+        testing::internal::CaptureStderr();
+        try {
+            gl.device->createShader(path, type);
+            ADD_FAILURE() << "no exception for " << path;
+        } catch (const DemoError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(path.string()));
+            EXPECT_THAT(error.what(), HasSubstr(reasonPart));
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    };
+
+    expectRefused(dir.write("broken.psh", R"(
 float4 Main(float2 uv : TEXCOORD0) : COLOR
 {
     return float4(uv, 0.0, 1.0)   // missing semicolon
 }
-)");
-    testing::internal::CaptureStderr();
-    try {
-        gl.device->createShader(broken, ShaderType::Pixel);
-        ADD_FAILURE() << "no exception";
-    } catch (const DemoError& error) {
-        EXPECT_THAT(error.what(), HasSubstr(broken.string()));
-    }
-    const std::string messages = testing::internal::GetCapturedStderr();
-    EXPECT_THAT(messages, HasSubstr(broken.string()));
-    EXPECT_THAT(messages, HasSubstr("ERROR"));
-
-    const auto noMain = dir.write("nomain.vsh", "float4 Other() : POSITION { return 0; }\n");
-    testing::internal::CaptureStderr();
-    EXPECT_THROW(gl.device->createShader(noMain, ShaderType::Vertex), DemoError);
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("nomain.vsh"));
-
-    const auto missing = dir.write("present.vsh", "").parent_path() / "absent.vsh";
-    testing::internal::CaptureStderr();
-    try {
-        gl.device->createShader(missing, ShaderType::Vertex);
-        ADD_FAILURE() << "no exception";
-    } catch (const DemoError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("absent.vsh"));
-    }
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("absent.vsh"));
-
+)"),
+                  ShaderType::Pixel, "ERROR");
+    expectRefused(dir.write("nomain.vsh", "float4 Other() : POSITION { return 0; }\n"),
+                  ShaderType::Vertex, "Entry point not found");
     // A vertex input with no attribute slot cannot be fed by any declaration.
-    const auto colourInput = dir.write("colour.vsh", R"(
+    expectRefused(dir.write("colour.vsh", R"(
 float4 Main(float4 position : POSITION0, float4 colour : COLOR0) : POSITION
 {
     return position * colour;
 }
-)");
-    testing::internal::CaptureStderr();
-    EXPECT_THROW(gl.device->createShader(colourInput, ShaderType::Vertex), DemoError);
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("COLOR0"));
+)"),
+                  ShaderType::Vertex, "COLOR0");
+
+    // Paths that are no shader file, refused before anything is read: opening a named pipe
+    // would wait for a writer forever.
+    const std::filesystem::path folder = dir.write("present.vsh", "").parent_path();
+    expectRefused(folder / "absent.vsh", ShaderType::Vertex, "file not found");
+    expectRefused(folder, ShaderType::Vertex, "is a directory");
+    const std::filesystem::path pipe = folder / "pipe.vsh";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    expectRefused(pipe, ShaderType::Vertex, "named pipe");
+
+    // Far longer than a real shader, though valid: the driver's compiler would chew on it for
+    // minutes and crash.
+    std::string longShader = "float4 Main(float4 p : POSITION) : POSITION { return p; }\n";
+    while (longShader.size() <= 64 * 1024)
+        longShader += "// a line that makes the shader long but changes nothing at all\n";
+    expectRefused(dir.write("long.vsh", longShader), ShaderType::Vertex, "bytes long");
 }
