@@ -445,8 +445,13 @@ void RenderDevice::endScene() {
 
 void RenderDevice::present() {
     QWindow& window = *impl_->window;
-    // Swapping a window that is not on screen is undefined; the frame is simply not shown.
+    // Swapping a window that is not on screen is undefined; the frame is simply not shown. The
+    // swap is also what holds the loop back to the pace the GPU keeps: without it every frame
+    // would queue up in the driver, hundreds of megabytes while the window is minimised. So the
+    // frame is waited for here instead.
     if (!window.isExposed()) {
+        impl_->gl->glFinish();
+        throwOnGlError(*impl_->gl, "present");
         return;
     }
     const qreal ratio = window.devicePixelRatio();
