@@ -22,13 +22,47 @@ printf '\xff\xff\xff\x7f' | dd of="$mesh" bs=1 seek=8 conv=notrunc status=none
 expect_error_box 'mesh file .*headModelNew.dat' forged-mesh-count
 
 fresh_data
+# A NaN in the first position: no failure later would show it, only holes in the picture.
+printf '\x00\x00\xc0\x7f' | dd of="$mesh" bs=1 seek=20 conv=notrunc status=none
+expect_error_box 'headModelNew.dat: vertex 0 of the base mesh has nan in its position' nan-in-mesh
+
+fresh_data
+# Opening a named pipe would wait for a writer forever.
+rm "$mesh"
+mkfifo "$mesh"
+expect_error_box 'cannot open mesh file .*headModelNew.dat: is a named pipe' fifo-mesh
+
+fresh_data
 printf '<MorphGroups>\n  <Group name="Brows">\n    <Target name="browInnerUp"\n' \
     >"$work_dir/data/meshes/headModel.xml"
 expect_error_box 'headModel.xml' broken-xml
 
 fresh_data
+# Deep enough to overflow the XML parser's stack.
+{
+    printf '<MorphGroups>'
+    printf '<a>%.0s' $(seq 40000)
+    printf '</a>%.0s' $(seq 40000)
+    printf '</MorphGroups>\n'
+} >"$work_dir/data/meshes/headModel.xml"
+expect_error_box 'headModel.xml: elements nest deeper than' deep-xml
+
+fresh_data
 echo 'this is not HLSL;' >>"$work_dir/data/shaders/morphPixelShader.psh"
-expect_error_box 'morphPixelShader.psh' shader-syntax-error
+expect_error_box 'morphPixelShader.psh: does not compile' shader-syntax-error
+reasons=$(grep -c 'morphPixelShader.psh: does not compile' "$work_dir/stderr.txt" || true)
+[[ "$reasons" == 1 ]] || fail "shader-syntax-error: the reason was written $reasons times"
+
+fresh_data
+rm "$work_dir/data/shaders/staticVertexShader.vsh"
+mkdir "$work_dir/data/shaders/staticVertexShader.vsh"
+expect_error_box 'staticVertexShader.vsh: cannot open shader file: is a directory' shader-directory
+
+fresh_data
+# A valid shader of a megabyte: the OpenGL driver's compiler would take minutes, then crash.
+printf '// a comment line that makes the shader long but changes nothing\n%.0s' $(seq 18724) \
+    >>"$work_dir/data/shaders/morphVertexShader.vsh"
+expect_error_box 'morphVertexShader.vsh: the shader is [0-9]+ bytes long' huge-shader
 
 fresh_data
 # The static pixel shader still compiles but no longer has the constant the frame sets.
