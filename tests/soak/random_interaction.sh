@@ -3,7 +3,8 @@
 # tree, the slider, keys, drags and the wheel over both windows) for SOAK_SECONDS (600 by
 # default). It must not end, and its resident memory must stay flat after the warm-up: VmRSS is
 # sampled every 10 s and printed, and the last sample may exceed the first one after the warm-up
-# by less than 5 %. SOAK_SEED repeats a run's actions.
+# by less than 5 %, and again while the main window is hidden and minimised afterwards.
+# SOAK_SEED repeats a run's actions.
 source "$(dirname "$0")/../e2e/common.sh" "$1"
 
 duration=${SOAK_SECONDS:-600}
@@ -159,6 +160,31 @@ printf 'soak: %d actions; RSS after warm-up %d kB, peak %d kB, last %d kB: growt
     "$count" "$baseline" "$peak" "$rss" "$sign" $((${growth_tenths#-} / 10)) $((${growth_tenths#-} % 10))
 ((growth_tenths < max_growth_percent * 10)) ||
     fail "resident memory grew by more than $max_growth_percent % after the warm-up"
+
+# Then hidden: unmapped, then minimised, SOAK_HIDDEN_SECONDS (120 by default) each. Frames go on
+# while nothing presents them, and memory must stay as flat as while the window is shown.
+hidden_seconds=${SOAK_HIDDEN_SECONDS:-120}
+hidden_baseline=$(rss_kb)
+stay_hidden() { # state
+    local until=$((SECONDS + hidden_seconds))
+    while ((SECONDS < until)); do
+        sleep "$sample_interval"
+        alive_or_fail "$1"
+        echo "rss $1 $(rss_kb) kB"
+    done
+}
+x windowunmap --sync "$main"
+stay_hidden unmapped
+x windowmap --sync "$main"
+x windowminimize --sync "$main"
+stay_hidden minimised
+x windowactivate --sync "$main"
+rss=$(rss_kb)
+growth_tenths=$(((rss - hidden_baseline) * 1000 / hidden_baseline))
+printf 'soak: hidden %d s: RSS %d kB before, %d kB after\n' $((2 * hidden_seconds)) \
+    "$hidden_baseline" "$rss"
+((growth_tenths < max_growth_percent * 10)) ||
+    fail "resident memory grew by more than $max_growth_percent % while the window was hidden"
 
 close_main_window
 wait_for_exit "$demo_pid" 20
