@@ -1,5 +1,6 @@
 #include "render/NoiseVolume.h"
 
+#include "common/VectorState.h"
 #include "render/NoiseGenerator.h"
 
 #include <array>
@@ -98,7 +99,7 @@ void fillRow(const Octave& octave, std::int32_t z, std::int32_t y,
 }
 } // namespace
 
-void fillNoiseVolume(std::uint8_t* texels) {
+VEX_ENCODED_HOT_PATH void fillNoiseVolume(std::uint8_t* texels) {
     std::vector<Octave> octaves;
     for (std::int32_t octave = 0; octave < octaveCount; ++octave) {
         octaves.emplace_back(octave);

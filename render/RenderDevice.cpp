@@ -1,6 +1,7 @@
 #include "render/RenderDevice.h"
 
 #include "common/DemoError.h"
+#include "common/VectorState.h"
 #include "render/GlBackBuffer.h"
 #include "render/GlErrors.h"
 #include "render/GlName.h"
@@ -183,6 +184,7 @@ void RenderDevice::Impl::setInitialState() {
 }
 
 RenderDevice::RenderDevice(const WindowTarget& target) : impl_(std::make_unique<Impl>()) {
+    clearUpperVectorState();
     impl_->createContext(target);
     impl_->backBuffer = std::make_unique<GlBackBuffer>(*impl_->gl, target.width, target.height);
     impl_->setInitialState();

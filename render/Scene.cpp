@@ -1,5 +1,6 @@
 #include "render/Scene.h"
 
+#include "common/VectorState.h"
 #include "render/CameraInput.h"
 #include "render/ProceduralTextures.h"
 #include "render/SceneHost.h"
@@ -21,6 +22,8 @@ Scene::Scene(const WindowTarget& target)
       staticVertexShaderPath_("data/shaders/staticVertexShader.vsh"),
       staticPixelShaderPath_("data/shaders/staticPixelShader.psh"), startEye_(0.0f, -10.0f, 450.0f),
       startTarget_(0.0f, -10.0f, 0.0f) {
+    // Qt and the driver may leave the vector state dirty; each heavy stage starts clean.
+    clearUpperVectorState();
     // Shaders first, so a broken shader file is reported before the slower work below.
     morphVertexShader_ = createShader(morphVertexShaderPath_, ShaderType::Vertex);
     morphPixelShader_ = createShader(morphPixelShaderPath_, ShaderType::Pixel);
@@ -32,11 +35,13 @@ Scene::Scene(const WindowTarget& target)
     {
         // The texture keeps the only copy; the 8 MB buffer goes as soon as it is uploaded.
         std::vector<std::uint8_t> noiseVolume(noiseVolumeBytes);
+        clearUpperVectorState();
         fillNoiseVolume(noiseVolume.data());
         noiseTexture_ = createVolumeTexture(noiseVolume.data());
     }
     gradientTexture_ = buildGradientTexture(*this);
 
+    clearUpperVectorState();
     HeadModel headModel = loadHeadModel(meshPath_, *this, morphChannelCount_);
     morphMesh_ = std::move(headModel.morphMesh);
     staticMesh_ = std::move(headModel.staticMesh);

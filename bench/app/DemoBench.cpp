@@ -2,6 +2,8 @@
 // split by stage; then ten seconds of the real frame loop with the CPU time of renderFrame, the
 // frame time including the GPU (llvmpipe renders on its own threads), the spread of frame
 // intervals, and the peak resident memory. Run it from the build directory.
+#include "BareProcesses.h"
+#include "FrameSplit.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "model/MorphChannelSet.h"
@@ -14,12 +16,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <numeric>
-#include <sstream>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -28,21 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// How long ago the kernel started this process, from /proc/self/stat and the uptime.
-double millisecondsSinceProcessStart() {
-    std::ifstream statFile("/proc/self/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), {});
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    for (int index = 3; index <= 22; ++index)
-        fields >> field; // field 22 is the start time in clock ticks after boot
-    const double startSeconds = std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    std::ifstream uptimeFile("/proc/uptime");
-    double uptimeSeconds = 0;
-    uptimeFile >> uptimeSeconds;
-    return (uptimeSeconds - startSeconds) * 1000.0;
 }
 
 double threadCpuMilliseconds() {
@@ -81,6 +67,11 @@ class QtPump final : public MessagePump {
 
 int main(int argc, char** argv) {
     const double beforeMain = millisecondsSinceProcessStart();
+    if (argc > 1 && std::strcmp(argv[1], "--bare-window") == 0)
+        return runBareWindow(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--bare-noise-volume") == 0)
+        return runBareNoiseVolume();
+
     auto stageStart = Clock::now();
     QApplication application(argc, argv);
     const double qtStart = millisecondsSince(stageStart);
@@ -115,7 +106,21 @@ int main(int argc, char** argv) {
     printStage("show main window (until framed)", showTime);
     printStage("first frame, rendered and presented", firstFrameTime);
 
-    // Ten seconds of the real loop, with a channel at half weight so the blend does real work.
+    // The yardsticks, in the same run: a bare window with the same context in a fresh process,
+    // and the noise volume here (after Qt, the driver and the scene) and in a fresh process.
+    const double bareWindow = medianOfChildRuns("--bare-window", 5);
+    std::printf("Bare Qt window, 4.5 core context, first frame presented: %.1f ms (median of 5)\n",
+                bareWindow);
+    std::printf("  start-up / bare window: %.2f\n", total / bareWindow);
+    const double noiseHere = noiseVolumeMilliseconds();
+    const double noiseBare = medianOfChildRuns("--bare-noise-volume", 3);
+    std::printf("Noise volume (median of 3): %.1f ms in the demo, %.1f ms in a bare process, "
+                "ratio %.2f\n",
+                noiseHere, noiseBare, noiseHere / noiseBare);
+
+    // The real loop (ten seconds unless the first argument says otherwise), with a channel at
+    // half weight so the blend does real work.
+    const double loopSeconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     scene.channelSet().setChannelWeight(0.5f, 0);
     std::vector<double> frameStarts, renderCpu, renderWall;
     SteadyPerformanceClock clock;
@@ -128,7 +133,7 @@ int main(int argc, char** argv) {
         scene.renderFrame(dt);
         renderCpu.push_back(threadCpuMilliseconds() - cpuBefore);
         renderWall.push_back(millisecondsSince(wallBefore));
-        if (frameStarts.back() > 10'000.0)
+        if (frameStarts.back() > loopSeconds * 1000.0)
             pump.quit = true;
     });
 
@@ -151,7 +156,7 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("\nFrame loop, 10 s: %zu frames\n", frameStarts.size());
+    std::printf("\nFrame loop, %.0f s: %zu frames\n", loopSeconds, frameStarts.size());
     std::printf("  frame interval   mean %.3f ms, standard deviation %.3f ms, min %.3f, max %.3f\n",
                 interval.mean, interval.deviation, interval.minimum, interval.maximum);
     std::printf(
@@ -162,5 +167,7 @@ int main(int argc, char** argv) {
     std::printf("  frame with GPU   mean %.3f ms, max %.3f ms (render + read back, llvmpipe)\n",
                 gpu.mean, gpu.maximum);
     std::printf("Peak resident memory: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+
+    printFrameSplit(scene);
     return 0;
 }

@@ -1,0 +1,163 @@
+#include "FrameSplit.h"
+
+#include "render/ProceduralTextures.h"
+#include "render/Scene.h"
+#include "render/ShaderD3D9.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The simplest shaders that draw the meshes: the position through viewProj, one flat colour.
+const char* const floorVertexSource = R"(float4x4 viewProj;
+float4 Main(float3 position : POSITION0) : POSITION
+{
+    return mul(float4(position, 1.0), viewProj);
+}
+)";
+const char* const flatPixelSource = R"(float4 Main() : COLOR
+{
+    return float4(0.55, 0.65, 0.8, 1.0);
+}
+)";
+
+ShaderD3D9* compileSource(Scene& scene, const char* source, const char* fileName, ShaderType type) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / fileName;
+    std::ofstream(path) << source;
+    ShaderD3D9* shader = scene.createShader(path, type);
+    std::filesystem::remove(path);
+    return shader;
+}
+
+double processCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Wall time and the CPU time of all threads (the renderer's included), medians over frames.
+// The CPU time is the steadier figure on a machine that is busy with other work.
+struct FrameCost {
+    double wall;
+    double cpu;
+};
+
+FrameCost medianCost(const std::function<void()>& frame) {
+    constexpr int frames = 40;
+    std::vector<double> walls, cpus;
+    for (int k = 0; k < frames; ++k) {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = processCpuMilliseconds();
+        frame();
+        cpus.push_back(processCpuMilliseconds() - cpuStart);
+        walls.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    for (auto* values : {&walls, &cpus})
+        std::nth_element(values->begin(), values->begin() + frames / 2, values->end());
+    return {walls[frames / 2], cpus[frames / 2]};
+}
+
+// The two draws of a frame, with the given shaders in place of the demo's. A null pixel
+// shader of the demo's kind is not used: the flat one takes no textures or constants.
+struct DrawShaders {
+    ShaderD3D9* morphVertex;
+    ShaderD3D9* staticVertex;
+    ShaderD3D9* pixel;
+    bool demoVertexShaders;
+};
+
+void drawFrame(Scene& scene, const HeadModel& head, const DrawShaders& shaders) {
+    const glm::mat4 viewProj = multiplyRowMajor(scene.camera().view(), scene.camera().projection());
+    scene.clear(0xFFFFFFFF, 1.0f, 0);
+    scene.beginScene();
+
+    const MorphMesh& morph = *head.morphMesh;
+    scene.bindVertexDeclaration(morph.vertexDeclaration);
+    scene.bindIndexBuffer(morph.indexBuffer);
+    scene.bindVertexBuffer(0, morph.baseVertexBuffer);
+    const MorphChannelSet& channels = morph.channelSet;
+    for (std::int32_t channel = 0; channel < channels.channelCount(); ++channel) {
+        scene.bindVertexBuffer(static_cast<std::uint32_t>(channel) + 1,
+                               morph.targetVertexBuffer(channels.getChannelTarget(channel)));
+        if (shaders.demoVertexShaders)
+            shaders.morphVertex->setFloat("weight" + std::to_string(channel), 0.5f);
+    }
+    scene.bindShader(shaders.morphVertex);
+    scene.bindShader(shaders.pixel);
+    shaders.morphVertex->setMatrix("viewProj", viewProj);
+    if (shaders.demoVertexShaders)
+        shaders.morphVertex->setVector("eyePosition", glm::vec4(scene.camera().eye(), 0.0f));
+    scene.drawIndexed();
+
+    const StaticMeshBuffers& statics = *head.staticMesh;
+    scene.bindVertexDeclaration(statics.vertexDeclaration);
+    scene.bindIndexBuffer(statics.indexBuffer);
+    scene.bindVertexBuffer(0, statics.vertexBuffer);
+    scene.bindShader(shaders.staticVertex);
+    shaders.staticVertex->setMatrix("viewProj", viewProj);
+    if (shaders.demoVertexShaders)
+        shaders.staticVertex->setVector("eyePosition", glm::vec4(scene.camera().eye(), 0.0f));
+    scene.drawIndexed();
+
+    scene.endScene();
+    scene.present();
+    (void)scene.readBackBuffer(); // waits for the picture
+}
+
+} // namespace
+
+void printFrameSplit(Scene& scene) {
+    // The head again on the same device: the scene keeps its own meshes to itself.
+    const HeadModel head = loadHeadModel("data/meshes/headModelNew.dat", scene, 7);
+    ShaderD3D9* floorVertex =
+        compileSource(scene, floorVertexSource, "mirelda-floor.vsh", ShaderType::Vertex);
+    ShaderD3D9* flatPixel =
+        compileSource(scene, flatPixelSource, "mirelda-flat.psh", ShaderType::Pixel);
+    ShaderD3D9* morphVertex =
+        scene.createShader("data/shaders/morphVertexShader.vsh", ShaderType::Vertex);
+    ShaderD3D9* staticVertex =
+        scene.createShader("data/shaders/staticVertexShader.vsh", ShaderType::Vertex);
+
+    scene.channelSet().setChannelWeight(0.5f, 0);
+    const FrameCost demo = medianCost([&] {
+        scene.renderFrame(1.0f / 60.0f);
+        (void)scene.readBackBuffer();
+    });
+    const FrameCost flat = medianCost([&] {
+        drawFrame(scene, head, {morphVertex, staticVertex, flatPixel, true});
+    });
+    const FrameCost floor = medianCost([&] {
+        drawFrame(scene, head, {floorVertex, floorVertex, flatPixel, false});
+    });
+    const FrameCost bare = medianCost([&] {
+        scene.clear(0xFFFFFFFF, 1.0f, 0);
+        scene.beginScene();
+        scene.endScene();
+        scene.present();
+        (void)scene.readBackBuffer();
+    });
+
+    std::printf("\nFrame split, finished frames (medians of 40, each with a read-back)\n");
+    std::printf("                                             wall ms   CPU ms, all threads\n");
+    const auto row = [](const char* what, FrameCost cost) {
+        std::printf("  %-42s %7.2f %9.2f\n", what, cost.wall, cost.cpu);
+    };
+    row("demo frame", demo);
+    row("demo vertex shaders, flat pixel shader", flat);
+    row("floor: position-only vertex, flat pixel", floor);
+    row("no draw: clear, present, read-back", bare);
+    row("  pixel shading (demo - flat)", {demo.wall - flat.wall, demo.cpu - flat.cpu});
+    row("  vertex shading (flat - floor)", {flat.wall - floor.wall, flat.cpu - floor.cpu});
+    row("  the draws at their floor (floor - no draw)",
+        {floor.wall - bare.wall, floor.cpu - bare.cpu});
+}
