@@ -289,8 +289,12 @@ std::int32_t RenderDevice::createVolumeTexture(const std::uint8_t* texels) {
     GlTexture holder = createGlTexture(gl, GL_TEXTURE_3D);
     const GLuint texture = holder.get();
     gl.glTextureStorage3D(texture, 1, GL_RGBA8, volumeSize, volumeSize, volumeSize);
+    // The driver stores RGBA8 in RGBA byte order: 8 MB uploaded as BGRA would be converted
+    // texel by texel. They go in as they are and the sampler swaps red and blue back.
+    gl.glTextureParameteri(texture, GL_TEXTURE_SWIZZLE_R, GL_BLUE);
+    gl.glTextureParameteri(texture, GL_TEXTURE_SWIZZLE_B, GL_RED);
     gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    gl.glTextureSubImage3D(texture, 0, 0, 0, 0, volumeSize, volumeSize, volumeSize, GL_BGRA,
+    gl.glTextureSubImage3D(texture, 0, 0, 0, 0, volumeSize, volumeSize, volumeSize, GL_RGBA,
                            GL_UNSIGNED_BYTE, texels);
     throwOnGlError(gl, "createVolumeTexture");
     impl_->textures.push_back(std::move(holder));

@@ -42,6 +42,8 @@ struct Summary {
 };
 
 Summary summarize(const std::vector<double>& values) {
+    if (values.empty())
+        return {0, 0, 0, 0};
     const double mean = std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
     double squares = 0;
     for (double value : values)

@@ -1,10 +1,12 @@
-// Times the render side of start-up, stage by stage, as the demo runs it: the device with its
-// context, the four shader compiles, the noise volume and its upload, the colour ramp. Run from
-// the build directory (the shaders are read from data/shaders/), with a display or under xvfb-run.
+// Times the render side of start-up, stage by stage, as the demo runs it: the window, the device
+// with its context, the four shader compiles, the noise volume and its upload, the colour ramp. Run
+// from the build directory (the shaders are read from data/shaders/), with a display or under
+// xvfb-run.
 
 #include "render/ColorRamp.h"
 #include "render/NoiseVolume.h"
 #include "render/RenderDevice.h"
+#include "render/SurfaceFormat.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     QWindow window;
     window.setSurfaceType(QSurface::OpenGLSurface);
+    window.setFormat(deviceSurfaceFormat());
     window.resize(800, 600);
 
     std::unique_ptr<RenderDevice> device;
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
         print(name, ms);
     };
 
+    // The first OpenGL window loads the driver; the demo creates its window before the device.
+    stage("window (loads the OpenGL driver)", [&] { window.create(); });
     stage("device and OpenGL context", [&] {
         device = std::make_unique<RenderDevice>(WindowTarget{&window, 800, 600});
     });
