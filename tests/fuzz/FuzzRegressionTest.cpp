@@ -1,7 +1,8 @@
-// Runs both fuzz targets over their seed corpora and over every input that once broke a reader,
+// Runs the fuzz targets over their seed corpora and over every input that once broke a reader,
 // so the normal suite keeps them fixed. A reader that crashes or trips a sanitizer ends this
 // process; a reader that reads an accepted file wrongly throws FuzzFinding.
 #include "FuzzTargets.h"
+#include "ModelImporter.h"
 #include "model/MeshFile.h"
 #include "ui/MorphGroupFile.h"
 
@@ -63,6 +64,16 @@ TEST(FuzzRegressions, MorphGroupReaderReadsItsSeedsAndSurvivesFoundInputs) {
     EXPECT_EQ(runCorpus(seeds / "groups", fuzzMorphGroupFile), seedFiles.size());
     // Files on which TinyXML stepped past the end of its text.
     EXPECT_GE(runCorpus(regressions / "groups", fuzzMorphGroupFile), 3u);
+}
+
+TEST(FuzzRegressions, GltfImporterImportsItsSeedsAndSurvivesFoundInputs) {
+    const std::vector<fs::path> seedFiles = filesIn(seeds / "gltf");
+    ASSERT_GE(seedFiles.size(), 3u);
+    for (const fs::path& file : seedFiles)
+        EXPECT_NO_THROW(convertGltf(bytesOf(file), "/nonexistent", ExternalFiles::Refuse)) << file;
+
+    EXPECT_EQ(runCorpus(seeds / "gltf", fuzzGltfImport), seedFiles.size());
+    runCorpus(regressions / "gltf", fuzzGltfImport);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
-// Writes the fuzzers' starting corpora: small mesh files made by the project's own writer and
-// morph group files covering the shapes the reader accepts. Usage: fuzz_seed_corpus <directory>;
-// the files go to <directory>/mesh and <directory>/groups.
+// Writes the fuzzers' starting corpora: small mesh files made by the project's own writer,
+// morph group files covering the shapes the reader accepts, and glTF models the importer
+// accepts. Usage: fuzz_seed_corpus <directory>; the files go to <directory>/mesh,
+// <directory>/groups and <directory>/gltf.
+#include "GltfModelBuilder.h"
 #include "MeshImages.h"
+#include "TwoQuads.h"
 #include "model/MeshFileWriter.h"
 
 #include <filesystem>
@@ -95,6 +98,15 @@ std::vector<std::pair<std::string, std::string>> groupSeeds() {
 
 } // namespace
 
+// Both containers, every accessor form the importer reads, and a model with too few targets.
+std::vector<std::pair<std::string, std::string>> gltfSeeds() {
+    return {
+        {"two-quads.gltf", twoQuadsGltf(dataUri(twoQuadsBin()))},
+        {"test-head.glb", makeTestHead({6, 8, 7}).glb()},
+        {"three-targets.gltf", makeTestHead({4, 6, 3}).gltfText()},
+    };
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: fuzz_seed_corpus <directory>\n";
@@ -102,7 +114,7 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     const std::pair<const char*, std::vector<std::pair<std::string, std::string>>> corpora[] = {
-        {"mesh", meshSeeds()}, {"groups", groupSeeds()}};
+        {"mesh", meshSeeds()}, {"groups", groupSeeds()}, {"gltf", gltfSeeds()}};
     for (const auto& [directory, seeds] : corpora) {
         fs::create_directories(root / directory);
         for (const auto& [name, bytes] : seeds)

@@ -7,6 +7,7 @@
 #include "GltfModelBuilder.h"
 #include "ImportError.h"
 #include "MeshImages.h"
+#include "TwoQuads.h"
 #include "model/MeshFile.h"
 #include "ui/MorphGroupFile.h"
 
@@ -22,76 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Two quads: "Left" (float positions, no normals, a dense "smile" and a sparse "blink" target)
-// under a translated, scaled root and a rotated child; "Right" (normalized short positions with
-// a byte stride, byte normals, a strip, a quantized "blink") placed by a matrix.
-constexpr const char* twoQuadsGltf = R"({
-  "asset": {"version": "2.0"},
-  "extensionsUsed": ["KHR_mesh_quantization"],
-  "extensionsRequired": ["KHR_mesh_quantization"],
-  "scene": 0,
-  "scenes": [{"nodes": [0, 2]}],
-  "nodes": [
-    {"name": "Root", "translation": [10, 0, 0], "scale": [2, 2, 2], "children": [1]},
-    {"name": "LeftNode", "mesh": 0, "rotation": [0, 0, 0.70710678, 0.70710678]},
-    {"name": "RightNode", "mesh": 1, "matrix": [1,0,0,0, 0,4,0,0, 0,0,1,0, 20,0,0,1]}
-  ],
-  "meshes": [
-    {"name": "Left", "extras": {"targetNames": ["smile", "blink"]},
-     "primitives": [{"attributes": {"POSITION": 0}, "indices": 1,
-                     "targets": [{"POSITION": 2}, {"POSITION": 3}]}]},
-    {"name": "Right", "extras": {"targetNames": ["blink"]},
-     "primitives": [{"attributes": {"POSITION": 4, "NORMAL": 5}, "indices": 6, "mode": 5,
-                     "targets": [{"POSITION": 7}]}]}
-  ],
-  "accessors": [
-    {"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
-     "min": [0, 0, 0], "max": [1, 1, 0]},
-    {"bufferView": 1, "componentType": 5123, "count": 6, "type": "SCALAR"},
-    {"bufferView": 2, "componentType": 5126, "count": 4, "type": "VEC3"},
-    {"componentType": 5126, "count": 4, "type": "VEC3",
-     "sparse": {"count": 1, "indices": {"bufferView": 3, "componentType": 5121},
-                "values": {"bufferView": 4}}},
-    {"bufferView": 5, "componentType": 5122, "normalized": true, "count": 4, "type": "VEC3",
-     "min": [0, 0, 0], "max": [32767, 32767, 0]},
-    {"bufferView": 6, "componentType": 5120, "normalized": true, "count": 4, "type": "VEC3"},
-    {"bufferView": 7, "componentType": 5121, "count": 4, "type": "SCALAR"},
-    {"bufferView": 8, "componentType": 5120, "normalized": true, "count": 4, "type": "VEC3"}
-  ],
-  "bufferViews": [
-    {"buffer": 0, "byteOffset": 0, "byteLength": 48},
-    {"buffer": 0, "byteOffset": 48, "byteLength": 12},
-    {"buffer": 0, "byteOffset": 60, "byteLength": 48},
-    {"buffer": 0, "byteOffset": 108, "byteLength": 1},
-    {"buffer": 0, "byteOffset": 112, "byteLength": 12},
-    {"buffer": 0, "byteOffset": 124, "byteLength": 32, "byteStride": 8},
-    {"buffer": 0, "byteOffset": 156, "byteLength": 16, "byteStride": 4},
-    {"buffer": 0, "byteOffset": 172, "byteLength": 4},
-    {"buffer": 0, "byteOffset": 176, "byteLength": 16, "byteStride": 4}
-  ],
-  "buffers": [{"uri": "quads.bin", "byteLength": 192}]
-})";
-
-template <typename T> void append(std::string& bytes, std::initializer_list<T> values) {
-    for (const T value : values)
-        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-std::string twoQuadsBin() {
-    std::string bin;
-    append<float>(bin, {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}); // Left positions
-    append<std::uint16_t>(bin, {0, 1, 2, 0, 2, 3});           // Left indices
-    append<float>(bin, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}); // smile: vertex 0 moves +x
-    append<std::uint8_t>(bin, {2, 0, 0, 0});                  // blink: vertex 2 ...
-    append<float>(bin, {0, 0, 1});                            // ... moves +z
-    append<std::int16_t>(bin, {0, 0, 0, 0, 32767, 0, 0, 0,    // Right positions, stride 8
-                               32767, 32767, 0, 0, 0, 32767, 0, 0});
-    append<std::int8_t>(bin, {0, 0, 127, 0, 0, 0, 127, 0, 0, 0, 127, 0, 0, 0, 127, 0});
-    append<std::uint8_t>(bin, {0, 1, 3, 2}); // strip
-    append<std::int8_t>(bin, {0, 127, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    return bin;
-}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
@@ -122,7 +53,7 @@ void expectNear(const glm::vec3& actual, const glm::vec3& expected, const std::s
 TEST(ModelImporter, PlacesMatchesAndPadsTheTargetsOfTwoMeshes) {
     TemporaryDirectory dir;
     dir.writeBytes("quads.bin", twoQuadsBin());
-    const fs::path model = dir.writeBytes("quads.gltf", twoQuadsGltf);
+    const fs::path model = dir.writeBytes("quads.gltf", twoQuadsGltf("quads.bin"));
     const fs::path out = dir.path() / "out";
     const ImportSummary summary = importModel(model, out);
 
@@ -257,7 +188,7 @@ TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
     const std::string bin = twoQuadsBin();
     dir.writeBytes("quads.bin", bin);
     const fs::path out = dir.path() / "out";
-    importModel(dir.writeBytes("good.gltf", twoQuadsGltf), out);
+    importModel(dir.writeBytes("good.gltf", twoQuadsGltf("quads.bin")), out);
     const auto before = snapshot(out);
 
     std::string nanPosition = bin;
@@ -274,7 +205,7 @@ TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
     plain.attributes["POSITION"] = noTargets.addVec3s(triangle);
     noTargets.addNode(noTargets.addMesh("Plain", {plain}));
 
-    const std::string quads = twoQuadsGltf;
+    const std::string quads = twoQuadsGltf("quads.bin");
     const std::vector<std::tuple<std::string, std::string, std::string>> cases{
         {"text.gltf", "this is not a glTF model", ""},
         {"truncated.glb", glb.substr(0, glb.size() / 2), ""},
