@@ -91,3 +91,29 @@ expect_error_box() {
     start_demo
     await_error_box "$@"
 }
+
+# Pixels that differ between two pictures.
+# (compare exits with 1 when the pictures differ, which is not a failure here.)
+pixels_differing() { { compare -metric AE "$1" "$2" null: 2>&1 || true; } | cut -d' ' -f1; }
+# Pixels of a picture that are not the white background.
+drawn_pixels() {
+    convert "$1" -fill black -opaque white -fill white +opaque black -format '%[fx:round(w*h*mean)]' info:
+}
+# A shot of the main window ($main) into the artifacts.
+shot() { screenshot_window "$main" "$artifacts_dir/$1.png"; }
+# A shot of the picture once it differs from an earlier one and has settled (two shots alike),
+# or after 15 s: a slow build (the sanitizer suite) presents a frame only every few hundred
+# milliseconds.
+shot_changed() { # name earlier-name
+    local shot="$artifacts_dir/$1.png" last="$artifacts_dir/$1.last.png"
+    rm -f "$last"
+    for _ in $(seq 50); do
+        sleep 0.3
+        shot "$1"
+        if (($(pixels_differing "$artifacts_dir/$2.png" "$shot") > 0)); then
+            [[ -f "$last" ]] && (($(pixels_differing "$last" "$shot") == 0)) && break
+            cp "$shot" "$last"
+        fi
+    done
+    rm -f "$last"
+}

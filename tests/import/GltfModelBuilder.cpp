@@ -267,8 +267,11 @@ GltfModelBuilder makeTestHead(const TestHeadShape& shape) {
     std::vector<std::string> names;
     for (int k = 0; k < shape.targetCount; ++k) {
         std::vector<glm::vec3> offsets(skin.size());
-        for (std::size_t v = 0; v < skin.size(); ++v)
-            offsets[v] = targetOffset(k, skin[v]);
+        for (std::size_t v = 0; v < skin.size(); ++v) {
+            // Exporters write exact zeros where a target leaves the skin alone.
+            const glm::vec3 offset = targetOffset(k, skin[v]);
+            offsets[v] = glm::length(offset) > 1e-6f ? offset : glm::vec3(0.0f);
+        }
         head.targets.push_back({{"POSITION", builder.addVec3s(offsets)}});
         names.push_back(k < static_cast<int>(arkitNames.size())
                             ? arkitNames[static_cast<std::size_t>(k)]

@@ -12,6 +12,7 @@
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -210,15 +211,15 @@ class SceneReader {
         const bool everyTargetHasNormals =
             std::all_of(primitive.targets.begin(), primitive.targets.end(),
                         [](const auto& target) { return target.count("NORMAL") > 0; });
-        std::vector<glm::vec3> computed;
+        std::optional<PoseNormals> computed;
         if (normalAccessor < 0 || !everyTargetHasNormals)
-            computed = vertexNormals(mesh.positions, mesh.indices);
+            computed.emplace(mesh.positions, mesh.indices);
         if (normalAccessor >= 0) {
             mesh.normals = readVec3s(normalAccessor, vertexCount, what + " NORMAL");
             for (glm::vec3& normal : mesh.normals)
                 normal = unitOrFront(normal);
         } else {
-            mesh.normals = computed;
+            mesh.normals = computed->restNormals();
         }
 
         for (std::size_t k = 0; k < primitive.targets.size(); ++k) {
@@ -238,9 +239,9 @@ class SceneReader {
                 for (std::size_t v = 0; v < vertexCount; ++v)
                     out.normals[v] = unitOrFront(out.normals[v] + offsets[v]);
             } else if (attribute(target, "POSITION") >= 0) {
-                const std::vector<glm::vec3> moved = vertexNormals(out.positions, mesh.indices);
-                for (std::size_t v = 0; v < vertexCount; ++v)
-                    out.normals[v] = unitOrFront(out.normals[v] + moved[v] - computed[v]);
+                for (const auto& [v, normal] : computed->changedNormals(out.positions))
+                    out.normals[v] =
+                        unitOrFront(out.normals[v] + normal - computed->restNormals()[v]);
             }
         }
         transform(mesh, world);

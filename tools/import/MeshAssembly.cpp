@@ -15,7 +15,7 @@ void appendTriangles(MorphableMesh& into, const MorphableMesh& part) {
 
 } // namespace
 
-AssembledHead assembleHead(const std::vector<ScenePrimitive>& primitives) {
+AssembledHead assembleHead(std::vector<ScenePrimitive>& primitives) {
     AssembledHead head;
     std::map<std::string, std::size_t> slotOf;
     for (const ScenePrimitive& primitive : primitives)
@@ -25,19 +25,24 @@ AssembledHead assembleHead(const std::vector<ScenePrimitive>& primitives) {
                 head.targetMeshes.push_back(primitive.meshName);
             }
 
-    for (const ScenePrimitive& primitive : primitives) {
-        const MorphableMesh& part = primitive.mesh;
+    for (ScenePrimitive& primitive : primitives) {
+        MorphableMesh& part = primitive.mesh;
         if (part.targets.empty())
             continue;
         for (MeshTarget& target : head.mesh.targets) {
-            const MeshTarget* own = nullptr;
-            for (const MeshTarget& candidate : part.targets)
+            MeshTarget* own = nullptr;
+            for (MeshTarget& candidate : part.targets)
                 if (candidate.name == target.name)
                     own = &candidate;
-            const auto& positions = own ? own->positions : part.positions;
-            const auto& normals = own ? own->normals : part.normals;
-            target.positions.insert(target.positions.end(), positions.begin(), positions.end());
-            target.normals.insert(target.normals.end(), normals.begin(), normals.end());
+            const auto append = [](std::vector<glm::vec3>& into, std::vector<glm::vec3>& from,
+                                   bool mayTake) {
+                if (into.empty() && mayTake)
+                    into = std::move(from);
+                else
+                    into.insert(into.end(), from.begin(), from.end());
+            };
+            append(target.positions, own ? own->positions : part.positions, own != nullptr);
+            append(target.normals, own ? own->normals : part.normals, own != nullptr);
         }
         appendTriangles(head.mesh, part);
     }

@@ -13,7 +13,8 @@ struct AssembledHead {
     MorphableMesh mesh;
     std::vector<std::string> targetMeshes; // per target, the mesh that first names it
 };
-AssembledHead assembleHead(const std::vector<ScenePrimitive>& primitives);
+// The targets' data is moved out of the primitives.
+AssembledHead assembleHead(std::vector<ScenePrimitive>& primitives);
 
 // The static mesh: every primitive without morph targets, in one mesh.
 MorphableMesh assembleStatic(const std::vector<ScenePrimitive>& primitives);

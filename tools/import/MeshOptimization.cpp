@@ -3,8 +3,10 @@
 #include "ImportError.h"
 
 #include <algorithm>
+#include <cstring>
 #include <meshoptimizer.h>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -62,14 +64,38 @@ std::vector<std::uint32_t> simplified(const MorphableMesh& mesh, std::size_t tar
 } // namespace
 
 void weldVertices(MorphableMesh& mesh) {
-    std::vector<meshopt_Stream> streams;
-    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) {
-        streams.push_back({stream.data(), sizeof(glm::vec3), sizeof(glm::vec3)});
-    });
-    std::vector<unsigned int> table(mesh.vertexCount());
-    const std::size_t unique =
-        meshopt_generateVertexRemapMulti(table.data(), mesh.indices.data(), mesh.indices.size(),
-                                         mesh.vertexCount(), streams.data(), streams.size());
+    // meshoptimizer's multi-stream remap takes at most 16 streams, two targets' worth short of
+    // a 52-target face: vertices are compared here by the bits of all their streams instead.
+    std::vector<const std::vector<glm::vec3>*> streams;
+    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) { streams.push_back(&stream); });
+    const auto hashOf = [&](std::uint32_t v) {
+        std::uint64_t hash = 1469598103934665603ull;
+        for (const auto* stream : streams) {
+            std::uint32_t bits[3];
+            std::memcpy(bits, &(*stream)[v], sizeof bits);
+            for (const std::uint32_t word : bits)
+                hash = (hash ^ word) * 1099511628211ull;
+        }
+        return static_cast<std::size_t>(hash ^ (hash >> 29));
+    };
+    const auto equal = [&](std::uint32_t a, std::uint32_t b) {
+        for (const auto* stream : streams)
+            if (std::memcmp(&(*stream)[a], &(*stream)[b], sizeof(glm::vec3)) != 0)
+                return false;
+        return true;
+    };
+    std::unordered_map<std::uint32_t, std::uint32_t, decltype(hashOf), decltype(equal)> firstOf(
+        mesh.vertexCount(), hashOf, equal);
+
+    std::vector<unsigned int> table(mesh.vertexCount(), ~0u);
+    std::size_t unique = 0;
+    for (const std::uint32_t index : mesh.indices) {
+        if (table[index] != ~0u)
+            continue;
+        const auto [found, added] = firstOf.emplace(index, static_cast<std::uint32_t>(unique));
+        table[index] = found->second;
+        unique += added ? 1 : 0;
+    }
     remap(mesh, table, unique);
 }
 

@@ -97,12 +97,13 @@ MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& stat
 }
 
 std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        throw ImportError("no such file");
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ImportError("cannot open the file");
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    if (in.bad())
+    std::vector<std::uint8_t> bytes(fs::file_size(path, error));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in || error)
         throw ImportError("cannot read the file");
     return bytes;
 }
