@@ -172,24 +172,55 @@ float ringRadius(float theta) {
     return theta <= 0.0f || theta >= std::numbers::pi_v<float> ? 0.0f : std::sin(theta);
 }
 
-// The skin's rest pose at latitude theta (0 at the crown) and longitude phi (0 facing +z).
+float smoothStep(float edge0, float edge1, float x) {
+    const float t = glm::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
+    return t * t * (3.0f - 2.0f * t);
+}
+
+constexpr glm::vec3 leftEye{0.032f, 0.018f, 0.071f};
+constexpr float eyeRadius = 0.013f;
+constexpr float mouthY = -0.052f;
+
+// The skin's rest pose at latitude theta (0 at the crown) and longitude phi (0 facing +z): the
+// upper 72 % of the latitudes an egg-shaped skull and face, then a neck with a flat base.
 glm::vec3 skinPoint(float theta, float phi) {
-    const float s = ringRadius(theta);
-    glm::vec3 p(0.075f * s * std::sin(phi), 0.11f * std::cos(theta), 0.09f * s * std::cos(phi));
-    // The lower part narrows into a neck.
-    if (p.y < -0.05f) {
-        const float t = std::min((-0.05f - p.y) / 0.06f, 1.0f);
-        const float radius = 1.0f - 0.45f * t;
-        p.x *= radius;
-        p.z = p.z * radius - 0.015f * t;
-        p.y = -0.05f + (p.y + 0.05f) * 2.2f;
+    const float pi = std::numbers::pi_v<float>;
+    const float u = theta / pi;
+    const glm::vec3 around(std::sin(phi), 0.0f, std::cos(phi));
+    glm::vec3 p;
+    constexpr float headEnd = 0.72f;
+    constexpr float skullTheta = 0.82f;
+    if (u <= headEnd) {
+        const float t = pi * skullTheta * u / headEnd;
+        const float ring = u <= 0.0f ? 0.0f : std::sin(t);
+        p = glm::vec3(0.078f * ring * around.x, 0.115f * std::cos(t), 0.098f * ring * around.z);
+        // The jaw is narrower than the skull.
+        p.x *= 1.0f - 0.22f * smoothStep(-0.01f, -0.09f, p.y);
+    } else {
+        const float endRing = std::sin(pi * skullTheta);
+        const float t = (u - headEnd) / (1.0f - headEnd);
+        const float neck = smoothStep(0.0f, 0.25f, t);
+        const float base = u >= 1.0f ? 0.0f : 1.0f - smoothStep(0.9f, 1.0f, t);
+        const float rx = glm::mix(0.078f * 0.78f * endRing, 0.043f, neck) * base;
+        const float rz = glm::mix(0.098f * endRing, 0.046f, neck) * base;
+        p = glm::vec3(rx * around.x,
+                      glm::mix(0.115f * std::cos(pi * skullTheta), -0.2f, std::min(t / 0.9f, 1.0f)),
+                      rz * around.z - 0.012f * neck);
     }
     const glm::vec3 front(0.0f, 0.0f, 1.0f);
-    p += front * (0.022f * bump(p, {0.0f, -0.005f, 0.09f}, 0.018f)); // nose
-    p += front * (0.006f * bump(p, {0.03f, 0.04f, 0.08f}, 0.02f));   // brows
-    p += front * (0.006f * bump(p, {-0.03f, 0.04f, 0.08f}, 0.02f));
-    p += front * (0.008f * bump(p, {0.0f, -0.07f, 0.06f}, 0.02f));   // chin
-    p -= front * (0.006f * bump(p, {0.0f, -0.04f, 0.085f}, 0.006f)); // mouth line
+    const float side = p.x >= 0.0f ? 1.0f : -1.0f;
+    const glm::vec3 eye = leftEye * glm::vec3(side, 1.0f, 1.0f);
+    const float x = std::abs(p.x);
+    p -= front * (0.012f * bump(p, eye + glm::vec3(0.0f, 0.0f, 0.014f), 0.014f)); // sockets
+    p += front * (0.024f * bump(p, {0.0f, -0.012f, 0.1f}, 0.014f) *
+                  smoothStep(-0.04f, -0.01f, p.y));                 // nose
+    p += front * (0.007f * bump(p, {0.0f, -0.028f, 0.1f}, 0.012f)); // nose tip
+    p += front *
+         (0.008f * bump(p, {p.x, 0.045f, 0.09f}, 0.012f) * smoothStep(0.0f, 0.045f, x)); // brows
+    p += front * (0.01f * bump(p, {0.0f, -0.085f, 0.07f}, 0.018f));                      // chin
+    p += front * (0.006f * bump(p, {0.0f, mouthY, 0.09f}, 0.01f));                       // lips
+    p -= front * (0.005f * bump(p, {0.0f, mouthY, 0.095f}, 0.004f));       // mouth line
+    p.x += side * 0.014f * bump(p, {0.078f * side, 0.0f, -0.01f}, 0.016f); // ears
     return p;
 }
 
@@ -197,27 +228,27 @@ glm::vec3 targetOffset(int target, const glm::vec3& p) {
     const glm::vec3 mirror(-1.0f, 1.0f, 1.0f);
     switch (target) {
     case 0: { // jawOpen: below the mouth the face drops and pulls back
-        const float below =
-            glm::clamp((-0.04f - p.y) / 0.01f, 0.0f, 1.0f) * glm::clamp(p.z / 0.03f, 0.0f, 1.0f);
-        return below * glm::vec3(0.0f, -0.02f, -0.006f);
+        const float below = smoothStep(mouthY, mouthY - 0.012f, p.y) *
+                            (1.0f - smoothStep(-0.1f, -0.12f, p.y)) * smoothStep(0.0f, 0.05f, p.z);
+        return below * glm::vec3(0.0f, -0.03f, -0.008f);
     }
     case 1:
-    case 2: {
-        const glm::vec3 eye =
-            target == 1 ? glm::vec3(0.03f, 0.02f, 0.08f) : glm::vec3(0.03f, 0.02f, 0.08f) * mirror;
-        return bump(p, eye, 0.012f) * glm::vec3(0.0f, -0.007f, 0.004f);
+    case 2: { // eyeBlink: the skin above the eye slides down over it
+        const glm::vec3 eye = target == 1 ? leftEye : leftEye * mirror;
+        return bump(p, eye + glm::vec3(0.0f, 0.01f, 0.012f), 0.011f) *
+               glm::vec3(0.0f, -0.012f, 0.006f);
     }
     case 3:
-    case 4: {
+    case 4: { // mouthSmile: the corner goes up and out
         const glm::vec3 side = target == 3 ? glm::vec3(1.0f) : mirror;
-        return bump(p, glm::vec3(0.022f, -0.04f, 0.08f) * side, 0.012f) *
-               glm::vec3(0.006f, 0.008f, -0.003f) * side;
+        return bump(p, glm::vec3(0.022f, mouthY, 0.085f) * side, 0.014f) *
+               glm::vec3(0.008f, 0.01f, -0.004f) * side;
     }
-    case 5:
-        return bump(p, {0.0f, 0.045f, 0.085f}, 0.02f) * glm::vec3(0.0f, 0.01f, 0.0f);
-    case 6:
-        return (bump(p, {0.045f, -0.025f, 0.06f}, 0.02f) * glm::vec3(0.008f, 0.0f, 0.004f) +
-                bump(p, {-0.045f, -0.025f, 0.06f}, 0.02f) * glm::vec3(-0.008f, 0.0f, 0.004f));
+    case 5: // browInnerUp
+        return bump(p, {0.0f, 0.045f, 0.09f}, 0.02f) * glm::vec3(0.0f, 0.012f, 0.0f);
+    case 6: // cheekPuff
+        return bump(p, {0.045f, -0.03f, 0.07f}, 0.022f) * glm::vec3(0.012f, 0.0f, 0.006f) +
+               bump(p, {-0.045f, -0.03f, 0.07f}, 0.022f) * glm::vec3(-0.012f, 0.0f, 0.006f);
     default: { // a small dent somewhere on the face
         const float angle = 0.37f * static_cast<float>(target);
         const glm::vec3 centre(0.05f * std::sin(angle), 0.06f * std::cos(1.7f * angle), 0.08f);
@@ -282,13 +313,13 @@ GltfModelBuilder makeTestHead(const TestHeadShape& shape) {
     std::vector<glm::vec3> eyes;
     std::vector<std::uint32_t> eyeIndices;
     for (const float side : {1.0f, -1.0f}) {
-        const glm::vec3 centre(0.03f * side, 0.02f, 0.07f);
+        const glm::vec3 centre = leftEye * glm::vec3(side, 1.0f, 1.0f);
         grid(
             16, 24,
             [&](float theta, float phi) {
-                return centre + 0.012f * glm::vec3(ringRadius(theta) * std::sin(phi),
-                                                   std::cos(theta),
-                                                   ringRadius(theta) * std::cos(phi));
+                return centre + eyeRadius * glm::vec3(ringRadius(theta) * std::sin(phi),
+                                                      std::cos(theta),
+                                                      ringRadius(theta) * std::cos(phi));
             },
             eyes, eyeIndices);
     }
