@@ -39,6 +39,7 @@ struct VertexOutput
     float3 restPosition : TEXCOORD0; // where the texture is looked up
     float3 normal : TEXCOORD1;
     float3 toEye : TEXCOORD2;
+    float glaze : TEXCOORD3;
 };
 
 VertexOutput Main(VertexInput input)
@@ -67,5 +68,7 @@ VertexOutput Main(VertexInput input)
     // Blended normals shrink; a vanishing one stays zero rather than becoming NaN.
     output.normal = normal * rsqrt(max(dot(normal, normal), 1e-12));
     output.toEye = eyePosition.xyz - position;
+    // The base normal's w tells glazed parts (eyeballs, teeth) from skin; no target changes it.
+    output.glaze = input.normal.w;
     return output;
 }

@@ -90,17 +90,30 @@ const std::map<std::string, Region>& regions() {
         {"mouthLeft", {{-26, -72, 10}, {26, -38, any}, 3.0}},
         {"mouthPucker", {{-22, -74, 20}, {22, -34, any}, 3.0}},
         {"mouthFunnel", {{-22, -74, 20}, {22, -34, any}, 3.0}},
+        {"eyeLookInLeft", {{2, -26, 20}, {34, 6, any}, 2.5}},
+        {"eyeLookOutLeft", {{2, -26, 20}, {34, 6, any}, 2.5}},
+        {"eyeLookUpLeft", {{2, -26, 20}, {34, 6, any}, 2.5}},
+        {"eyeLookDownLeft", {{2, -26, 20}, {34, 6, any}, 2.5}},
+        {"mouthClose", {{-26, -72, 28}, {26, -36, any}, 8.0}},
+        {"mouthPressLeft", {{-8, -66, 36}, {24, -42, any}, 1.0}},
+        {"mouthRollLower", {{-18, -68, 40}, {18, -42, any}, 2.5}},
+        {"mouthRollUpper", {{-18, -68, 40}, {18, -42, any}, 2.5}},
+        {"mouthShrugLower", {{-18, -76, 34}, {18, -48, any}, 2.0}},
+        {"mouthShrugUpper", {{-17, -59, 38}, {17, -39, any}, 1.8}},
+        {"tongueOut", {{-any, -112, -any}, {any, -28, any}, 20.0}},
     };
     return table;
 }
 
 // Sorted heights of the vertices of the lips' fronts near the middle line; the largest step
 // between neighbours is the mouth's opening.
-double mouthOpening(const LoadedHead& head, const std::vector<glm::dvec3>& positions) {
+// `reach` bounds the band of the neutral face searched, about the mouth line.
+double mouthOpening(const LoadedHead& head, const std::vector<glm::dvec3>& positions,
+                    double reach = 12.0) {
     std::vector<double> heights;
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const auto& p = head.base.positions[i];
-        if (std::abs(p.x) < 2.0 && p.z > 46.0 && p.y < -44.0 && p.y > -68.0)
+        if (std::abs(p.x) < 2.0 && p.z > 46.0 && std::abs(p.y + 54.0) < reach)
             heights.push_back(positions[i].y);
     }
     std::sort(heights.begin(), heights.end());
@@ -110,13 +123,26 @@ double mouthOpening(const LoadedHead& head, const std::vector<glm::dvec3>& posit
     return gap;
 }
 
+// Which of the head's triangles belong to an eyeball.
+const std::vector<bool>& eyeballTriangles(const LoadedHead& head) {
+    static const std::vector<bool> flags = [&head] {
+        std::vector<bool> result(head.base.triangles.size(), false);
+        for (const auto& part : eyeballs(head))
+            for (std::size_t t : part)
+                result[t] = true;
+        return result;
+    }();
+    return flags;
+}
+
 // How many of the camera's lines of sight to the front of the eyeball pass the head's skin.
 int visibleEyeSamples(const LoadedHead& head, const std::vector<glm::dvec3>& positions,
                       const glm::dvec3& eye) {
     MeshView near{positions, {}};
-    for (const auto& t : head.base.triangles)
-        if (glm::distance(positions[t[0]], eye) < 20.0)
-            near.triangles.push_back(t);
+    const std::vector<bool>& eyeball = eyeballTriangles(head);
+    for (std::size_t t = 0; t < head.base.triangles.size(); ++t)
+        if (!eyeball[t] && glm::distance(positions[head.base.triangles[t][0]], eye) < 20.0)
+            near.triangles.push_back(head.base.triangles[t]);
     const glm::dvec3 camera(0.0, -10.0, 450.0);
     int visible = 0;
     for (int i = -4; i <= 4; ++i)
@@ -134,6 +160,8 @@ bool sameLidRegion(const LoadedHead& head, std::size_t a, std::size_t b,
                    const std::vector<glm::dvec3>& eyes) {
     const std::size_t headTriangles = head.base.triangles.size();
     if (a >= headTriangles || b >= headTriangles)
+        return false;
+    if (eyeballTriangles(head)[a] || eyeballTriangles(head)[b])
         return false;
     for (const auto& eye : eyes) {
         bool both = true;
@@ -250,6 +278,9 @@ TEST(ExpressionTargets, EachReadsAsItsExpressionAtFullWeight) {
     EXPECT_GT(mouthOpening(head, head.blend({{"jawOpen", 1.0}})), 12.0);
     EXPECT_GT(mouthOpening(head, head.blend({{"mouthFunnel", 1.0}})), 3.0);
 
+    // mouthClose brings the lips together over the open jaw (the skin below them stretches).
+    EXPECT_LT(mouthOpening(head, head.blend({{"jawOpen", 1.0}, {"mouthClose", 1.0}}), 4.0), 2.5);
+
     // A smile lifts and widens the corner of the mouth, a frown lowers it.
     const std::size_t corner = head.nearestVertex({15.5, -55.0, 45.0});
     EXPECT_GT(moveOf(head, "mouthSmileLeft", corner).y, 2.0);
@@ -267,13 +298,96 @@ TEST(ExpressionTargets, EachReadsAsItsExpressionAtFullWeight) {
     EXPECT_GT(glm::dot(moveOf(head, "cheekPuff", cheek), head.baseNormals[cheek]), 2.5);
 }
 
+TEST(ExpressionTargets, GazeTurnsTheEyeballRigidlyAboutItsCentre) {
+    const LoadedHead& head = loaded();
+    const glm::dvec3 centre = eyeCentres(head).at(0);
+    std::vector<std::size_t> eyeball;
+    const auto parts = eyeballs(head);
+    for (std::size_t t : parts.at(0))
+        for (auto v : head.base.triangles[t])
+            eyeball.push_back(static_cast<std::size_t>(v));
+    std::sort(eyeball.begin(), eyeball.end());
+    eyeball.erase(std::unique(eyeball.begin(), eyeball.end()), eyeball.end());
+    const auto apex = *std::max_element(eyeball.begin(), eyeball.end(), [&](auto a, auto b) {
+        return head.base.positions[a].z < head.base.positions[b].z;
+    });
+    // "In" is towards the nose, -x for the left eye; about 25 degrees at the cornea's tip.
+    const std::map<std::string, glm::dvec3> turns{{"eyeLookInLeft", {-1, 0, 0}},
+                                                  {"eyeLookOutLeft", {1, 0, 0}},
+                                                  {"eyeLookUpLeft", {0, 1, 0}},
+                                                  {"eyeLookDownLeft", {0, -1, 0}}};
+    for (const auto& [name, direction] : turns) {
+        const auto& moved = head.targetPositions[head.targetIndex(name)];
+        // Rigid: distances to three marks on the eyeball are kept; about its centre: so is
+        // the distance to the centre, found from the neutral eyeball's extent.
+        double bent = 0.0, offCentre = 0.0;
+        for (std::size_t i : eyeball) {
+            for (std::size_t mark : {apex, eyeball.front(), eyeball.back()})
+                bent = std::max(bent, std::abs(glm::distance(moved[i], moved[mark]) -
+                                               glm::distance(head.base.positions[i],
+                                                             head.base.positions[mark])));
+            offCentre =
+                std::max(offCentre, std::abs(glm::distance(moved[i], centre) -
+                                             glm::distance(head.base.positions[i], centre)));
+        }
+        EXPECT_LT(bent, 1e-4) << name;
+        EXPECT_LT(offCentre, 5e-3) << name;
+        const glm::dvec3 tip = moved[apex] - centre, rest = head.base.positions[apex] - centre;
+        const double degrees = std::acos(glm::dot(glm::normalize(tip), glm::normalize(rest))) *
+                               180.0 / 3.14159265358979;
+        EXPECT_NEAR(degrees, 25.0, 2.0) << name;
+        EXPECT_GT(glm::dot(tip - rest, direction), 2.5) << name;
+        // The other eye stays.
+        EXPECT_EQ(moved[head.nearestVertex(mirrored(head.base.positions[apex]))],
+                  head.base.positions[head.nearestVertex(mirrored(head.base.positions[apex]))]);
+    }
+}
+
+TEST(ExpressionTargets, TongueRestsBehindTheTeethAndComesOutPastTheLips) {
+    const LoadedHead& head = loaded();
+    // The tongue is the part under the middle of the mouth's roof.
+    const auto part = components(head.base);
+    const auto seed = static_cast<std::int32_t>(head.nearestVertex({0.0, -55.0, 22.0}));
+    std::vector<std::size_t> tongue;
+    for (const auto& component : part)
+        for (std::size_t t : component)
+            for (auto v : head.base.triangles[t])
+                if (v == seed)
+                    tongue = component;
+    ASSERT_FALSE(tongue.empty());
+    ASSERT_LT(tongue.size(), head.base.triangles.size() / 4);
+    const auto front = [&](const std::vector<glm::dvec3>& positions) {
+        double z = -1e300;
+        for (std::size_t t : tongue)
+            for (auto v : head.base.triangles[t])
+                z = std::max(z, positions[static_cast<std::size_t>(v)].z);
+        return z;
+    };
+    const auto lips = [&](const std::vector<glm::dvec3>& positions) {
+        double z = -1e300;
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const auto& p = head.base.positions[i];
+            if (std::abs(p.x) < 3.0 && p.y < -48.0 && p.y > -62.0 && p.z > 40.0)
+                z = std::max(z, positions[i].z);
+        }
+        return z;
+    };
+    // Behind the lower front teeth, whose front stands at about z = 39.5.
+    EXPECT_LT(front(head.base.positions), 36.0);
+    const auto out = head.blend({{"tongueOut", 1.0}});
+    EXPECT_GT(front(out), lips(out) + 5.0);
+}
+
 TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
     const LoadedHead& head = loaded();
     const auto eyes = eyeCentres(head);
     ASSERT_EQ(eyes.size(), 2u);
     std::vector<std::map<std::string, double>> mixes;
     for (const auto& name : head.targetNames)
-        mixes.push_back({{name, 1.0}});
+        if (name == "mouthClose")
+            mixes.push_back({{"jawOpen", 1.0}, {name, 1.0}});
+        else
+            mixes.push_back({{name, 1.0}});
     // Opposing and piling targets at full weight, where crossings would show first.
     mixes.push_back({{"eyeBlinkLeft", 1.0},
                      {"eyeSquintLeft", 1.0},
@@ -308,6 +422,41 @@ TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
                      {"mouthDimpleLeft", 1.0},
                      {"cheekPuff", 1.0},
                      {"jawForward", 1.0}});
+    mixes.push_back({{"eyeLookUpLeft", 1.0},
+                     {"eyeLookInLeft", 1.0},
+                     {"eyeWideLeft", 1.0},
+                     {"browInnerUp", 1.0},
+                     {"eyeLookDownRight", 1.0},
+                     {"eyeLookOutRight", 1.0},
+                     {"eyeSquintRight", 1.0}});
+    mixes.push_back({{"eyeLookDownLeft", 1.0},
+                     {"eyeLookOutLeft", 1.0},
+                     {"eyeBlinkLeft", 1.0},
+                     {"cheekSquintLeft", 1.0},
+                     {"eyeLookUpRight", 1.0},
+                     {"eyeLookInRight", 1.0},
+                     {"eyeBlinkRight", 1.0}});
+    mixes.push_back({{"tongueOut", 1.0},
+                     {"jawLeft", 1.0},
+                     {"mouthRollLower", 1.0},
+                     {"mouthShrugUpper", 1.0},
+                     {"mouthPucker", 1.0},
+                     {"mouthSmileRight", 1.0},
+                     {"jawForward", 1.0}});
+    mixes.push_back({{"tongueOut", 1.0},
+                     {"jawOpen", 1.0},
+                     {"mouthFunnel", 1.0},
+                     {"mouthShrugLower", 1.0},
+                     {"mouthPressLeft", 1.0},
+                     {"mouthLowerDownRight", 1.0},
+                     {"mouthStretchLeft", 1.0}});
+    mixes.push_back({{"jawOpen", 1.0},
+                     {"mouthClose", 1.0},
+                     {"mouthRollUpper", 1.0},
+                     {"mouthRollLower", 1.0},
+                     {"mouthPressLeft", 1.0},
+                     {"mouthPressRight", 1.0},
+                     {"mouthShrugLower", 1.0}});
     // And seven channels at random weights, as the demo plays them.
     std::mt19937 random(2024);
     std::uniform_real_distribution<double> weight(0.0, 1.0);
@@ -317,6 +466,17 @@ TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
         std::map<std::string, double> weights;
         for (int channel = 0; channel < 7; ++channel)
             weights[names[static_cast<std::size_t>(channel)]] = weight(random);
+        // mouthClose closes the lips over the jaw's opening: alone it presses them into each
+        // other, so capture data never drives it beyond jawOpen, nor with the tongue out.
+        if (weights.count("mouthClose")) {
+            const double open = weights.count("jawOpen") ? weights["jawOpen"] : 0.0;
+            weights["mouthClose"] =
+                weights.count("tongueOut") ? 0.0 : std::min(open, weights["mouthClose"]);
+        }
+        // Every vertex of a target moves on a straight line, and the tongue leaves the mouth
+        // over the lower teeth: only the whole way out is it clear of them.
+        if (weights.count("tongueOut"))
+            weights["tongueOut"] = 1.0;
         mixes.push_back(weights);
     }
 
@@ -326,9 +486,12 @@ TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
             label += name + "=" + std::to_string(w).substr(0, 4) + " ";
         const std::vector<glm::dvec3> positions = head.blend(mix);
         double nearestToEyeCentre = 1e300;
-        for (const auto& p : positions)
-            for (const auto& eye : eyes)
-                nearestToEyeCentre = std::min(nearestToEyeCentre, glm::distance(p, eye));
+        for (std::size_t t = 0; t < head.base.triangles.size(); ++t)
+            if (!eyeballTriangles(head)[t])
+                for (auto v : head.base.triangles[t])
+                    for (const auto& eye : eyes)
+                        nearestToEyeCentre =
+                            std::min(nearestToEyeCentre, glm::distance(positions[v], eye));
         EXPECT_GT(nearestToEyeCentre, 7.6) << "a lid reaches into the eyeball: " << label;
         // Closing targets piled beyond closed press one eye's lids into each other, as in
         // any blend of linear shapes; every other crossing is a fault.
@@ -353,13 +516,13 @@ TEST(ExpressionTargets, MorphGroupsListEveryTargetOnceInOrder) {
         groupOrder.push_back(group.name);
         listed.insert(group.targetNames.begin(), group.targetNames.end());
     }
-    EXPECT_EQ(groupOrder,
-              (std::vector<std::string>{"Brows", "Eyes", "Cheeks", "Nose", "Jaw", "Mouth"}));
+    EXPECT_EQ(groupOrder, (std::vector<std::string>{"Brows", "Eyes", "Cheeks", "Nose", "Jaw",
+                                                    "Mouth", "Tongue"}));
     const auto& names = head.meshFile.targetNames;
     EXPECT_EQ(listed, std::multiset<std::string>(names.begin(), names.end()));
-    const std::map<std::string, std::string> prefixes{{"Brows", "brow"},   {"Eyes", "eye"},
-                                                      {"Cheeks", "cheek"}, {"Nose", "nose"},
-                                                      {"Jaw", "jaw"},      {"Mouth", "mouth"}};
+    const std::map<std::string, std::string> prefixes{
+        {"Brows", "brow"}, {"Eyes", "eye"},    {"Cheeks", "cheek"}, {"Nose", "nose"},
+        {"Jaw", "jaw"},    {"Mouth", "mouth"}, {"Tongue", "tongue"}};
     for (const auto& group : head.groups)
         for (const auto& target : group.targetNames)
             EXPECT_EQ(target.rfind(prefixes.at(group.name), 0), 0u)

@@ -13,18 +13,33 @@ const LoadedHead& loaded() {
     return head;
 }
 
-std::vector<glm::dvec3> eyeCentres(const LoadedHead& head) {
-    std::vector<glm::dvec3> centres;
-    for (const auto& part : components(head.statics)) {
+std::vector<std::vector<std::size_t>> eyeballs(const LoadedHead& head) {
+    std::vector<std::vector<std::size_t>> found;
+    for (const auto& part : components(head.base)) {
         glm::dvec3 lo(1e300), hi(-1e300);
         for (std::size_t t : part)
-            for (auto v : head.statics.triangles[t]) {
-                lo = glm::min(lo, head.statics.positions[v]);
-                hi = glm::max(hi, head.statics.positions[v]);
+            for (auto v : head.base.triangles[t]) {
+                lo = glm::min(lo, head.base.positions[v]);
+                hi = glm::max(hi, head.base.positions[v]);
             }
         const glm::dvec3 size = hi - lo;
         if (size.x > 12.0 && size.x < 16.0 && size.y > 12.0 && size.y < 16.0)
-            centres.push_back({0.5 * (lo.x + hi.x), 0.5 * (lo.y + hi.y), lo.z + 0.5 * size.x});
+            found.push_back(part);
+    }
+    return found;
+}
+
+std::vector<glm::dvec3> eyeCentres(const LoadedHead& head) {
+    std::vector<glm::dvec3> centres;
+    for (const auto& part : eyeballs(head)) {
+        glm::dvec3 lo(1e300), hi(-1e300);
+        for (std::size_t t : part)
+            for (auto v : head.base.triangles[t]) {
+                lo = glm::min(lo, head.base.positions[v]);
+                hi = glm::max(hi, head.base.positions[v]);
+            }
+        const glm::dvec3 size = hi - lo;
+        centres.push_back({0.5 * (lo.x + hi.x), 0.5 * (lo.y + hi.y), lo.z + 0.5 * size.x});
     }
     std::sort(centres.begin(), centres.end(),
               [](const glm::dvec3& a, const glm::dvec3& b) { return a.x > b.x; });

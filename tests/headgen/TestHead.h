@@ -9,8 +9,9 @@
 const GeneratedHead& generated();
 const LoadedHead& loaded();
 
-// The eyeballs are the two static parts about 14 units across; their centres, the
-// character's left eye (+x) first.
+// The eyeballs are the two closed parts of the head about 14 units across: their triangles, and
+// their centres in the neutral head, the character's left eye (+x) first.
+std::vector<std::vector<std::size_t>> eyeballs(const LoadedHead& head);
 std::vector<glm::dvec3> eyeCentres(const LoadedHead& head);
 
 // The head at the given positions and the static mesh as one mesh, the head's vertices first.

@@ -11,6 +11,25 @@ HeadShots::HeadShots() {
 }
 
 QImage HeadShots::shot(const Pose& pose, float yawDegrees) {
+    // The camera orbits the vertical axis as a mouse drag turns it.
+    if (yawDegrees != yaw_) {
+        scene_->camera().transform(glm::rotate(glm::mat4(1.0f), glm::radians(yawDegrees - yaw_),
+                                               glm::vec3(0.0f, 1.0f, 0.0f)));
+        yaw_ = yawDegrees;
+    }
+    return render(pose);
+}
+
+QImage HeadShots::closeUp(const Pose& pose) {
+    Camera& camera = scene_->camera();
+    const glm::vec3 eye = camera.eye(), target = camera.target();
+    camera.init({0.0f, -34.0f, 200.0f}, {0.0f, -34.0f, 0.0f});
+    QImage picture = render(pose);
+    camera.init(eye, target);
+    return picture;
+}
+
+QImage HeadShots::render(const Pose& pose) {
     MorphChannelSet& channels = scene_->channelSet();
     if (pose.size() > static_cast<std::size_t>(channels.channelCount()))
         throw DemoError("contact sheet: a pose uses more targets than there are channels");
@@ -20,12 +39,6 @@ QImage HeadShots::shot(const Pose& pose, float yawDegrees) {
         const auto channel = static_cast<std::int32_t>(i);
         channels.setChannelTarget(pose[i].first, channel);
         channels.setChannelWeight(pose[i].second, channel);
-    }
-    // The camera orbits the vertical axis as a mouse drag turns it.
-    if (yawDegrees != yaw_) {
-        scene_->camera().transform(glm::rotate(glm::mat4(1.0f), glm::radians(yawDegrees - yaw_),
-                                               glm::vec3(0.0f, 1.0f, 0.0f)));
-        yaw_ = yawDegrees;
     }
     scene_->renderFrame(1.0f / 60.0f);
     const std::vector<std::uint32_t> pixels = scene_->readBackBuffer();

@@ -22,10 +22,15 @@ class HeadShots {
     // by `yawDegrees` about the vertical axis.
     QImage shot(const Pose& pose, float yawDegrees = 0.0f);
 
+    // The same frame from close in front of the face, so that small expressions show.
+    QImage closeUp(const Pose& pose);
+
     // The target names in the mesh, byte-wise order.
     std::vector<std::string> targetNames() const;
 
   private:
+    QImage render(const Pose& pose);
+
     QWindow window_;
     std::unique_ptr<Scene> scene_;
     float yaw_ = 0.0f;

@@ -1,7 +1,7 @@
 // Renders the default head through the demo's scene into pictures for the documentation:
-// contact sheets of every expression target from the front and from the side, the neutral head
-// and three expressions. Run from the build directory (so data/ resolves) on a display, with
-// the output directory as the only argument.
+// contact sheets of every expression target from the front, from the side and close in front of
+// the face, the neutral head and five expressions. Run from the build directory (so data/ resolves)
+// on a display, with the output directory as the only argument.
 #include "ContactSheet.h"
 #include "HeadShots.h"
 
@@ -19,10 +19,29 @@ void save(const QImage& image, const QDir& directory, const QString& name) {
     std::cout << "wrote " << path.toStdString() << '\n';
 }
 
+// Each target at full weight. mouthClose means something only over an open jaw, so it is
+// shown with one.
+Pose fullWeight(const std::string& name) {
+    if (name == "mouthClose")
+        return {{"jawOpen", 1.0f}, {name, 1.0f}};
+    return {{name, 1.0f}};
+}
+
+QString label(const std::string& name) {
+    return QString::fromStdString(name == "mouthClose" ? "jawOpen + mouthClose" : name);
+}
+
 std::vector<Tile> everyTarget(HeadShots& shots, float yaw) {
     std::vector<Tile> tiles{{shots.shot({}, yaw), "neutral"}};
     for (const std::string& name : shots.targetNames())
-        tiles.push_back({shots.shot({{name, 1.0f}}, yaw), QString::fromStdString(name)});
+        tiles.push_back({shots.shot(fullWeight(name), yaw), label(name)});
+    return tiles;
+}
+
+std::vector<Tile> everyTargetClose(HeadShots& shots) {
+    std::vector<Tile> tiles{{shots.closeUp({}), "neutral"}};
+    for (const std::string& name : shots.targetNames())
+        tiles.push_back({shots.closeUp(fullWeight(name)), label(name)});
     return tiles;
 }
 
@@ -44,6 +63,10 @@ int main(int argc, char** argv) {
         save(contactSheet(everyTarget(shots, 0.0f), headArea, 0.6, 8), out, "contact-sheet.png");
         save(contactSheet(everyTarget(shots, 90.0f), headArea, 0.6, 8), out,
              "contact-sheet-side.png");
+
+        // From close in front: the face from the brows to the chin.
+        save(contactSheet(everyTargetClose(shots), QRect(160, 15, 480, 570), 0.5, 8), out,
+             "contact-sheet-face.png");
 
         save(shots.shot({}), out, "head-neutral.png");
         save(shots.shot({{"mouthSmileLeft", 1.0f},
@@ -71,6 +94,22 @@ int main(int argc, char** argv) {
                          {"browOuterUpRight", 0.5f}},
                         25.0f),
              out, "head-wink.png");
+        save(shots.closeUp({{"eyeLookInLeft", 1.0f},
+                            {"eyeLookOutRight", 1.0f},
+                            {"eyeLookUpLeft", 0.4f},
+                            {"eyeLookUpRight", 0.4f},
+                            {"browOuterUpRight", 0.6f},
+                            {"mouthLeft", 0.5f},
+                            {"mouthSmileRight", 0.4f}}),
+             out, "head-gaze.png");
+        save(shots.closeUp({{"tongueOut", 1.0f},
+                            {"jawOpen", 0.25f},
+                            {"eyeSquintLeft", 0.6f},
+                            {"eyeSquintRight", 0.6f},
+                            {"browInnerUp", 0.5f},
+                            {"noseSneerLeft", 0.4f},
+                            {"noseSneerRight", 0.4f}}),
+             out, "head-tongue.png");
     } catch (const std::exception& error) {
         std::cerr << "contactsheet: " << error.what() << '\n';
         return 1;

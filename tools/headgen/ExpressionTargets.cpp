@@ -5,7 +5,9 @@
 #include "HeadLandmarks.h"
 #include "HeadShape.h"
 #include "LidRig.h"
+#include "Tongue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -13,10 +15,11 @@ using namespace landmarks;
 
 namespace {
 
-// The new position of one vertex: its index, position, normal, jaw weight and skin weight.
+// The new position of one vertex: its position, normal, piece, jaw weight and skin weight.
 struct VertexView {
     Vec3 p;
     Vec3 n;
+    HeadPart part;
     double jaw;
     double skin;
 };
@@ -29,6 +32,7 @@ struct TargetRecipe {
     const char* group;
     Side side;
     Deform deform;
+    bool turnsEyeballs = false; // every other target leaves the eyeballs where they are
 };
 
 const Vec3 leftMouthCorner() {
@@ -46,11 +50,80 @@ Vec3 shiftLids(const Vec3& p, double upper, double lower) {
         [lower](double a) { return lower * openingProfile(a); });
 }
 
-std::vector<TargetRecipe> targetRecipes() {
-    // The jaw turns about the hinge and slides forward as it opens, as the real joint does,
-    // so the chin does not swing back into the throat.
+// The jaw opened by a fraction of its full travel. It turns about the hinge and slides forward
+// as it opens, as the real joint does, so the chin does not swing back into the throat; the
+// upper lip lifts a little off the teeth.
+Vec3 jawOpenMove(const VertexView& v, double fraction) {
     const double hingeAngle = 0.34;
     const Vec3 openingSlide{0.0, -1.5, 4.0};
+    const Vec3 opened =
+        rotateAboutX(v.p, jawHinge, fraction * hingeAngle) + fraction * openingSlide;
+    const double lip =
+        bump(v.p, {0.0, mouthLineY + 1.0, 51.0}, {19.0, 12.0, 12.0}) * (1.0 - v.jaw) * v.skin;
+    return v.jaw * (opened - v.p) + fraction * lip * Vec3(0.0, 3.0, 0.6);
+}
+
+// The left eyeball turned about its centre: `azimuth` towards the ear, then `elevation` up;
+// the lids follow it by a fraction of the turn.
+Vec3 gaze(const VertexView& v, double azimuth, double elevation) {
+    if (v.part == HeadPart::Eyeball) {
+        if (v.p.x < 0.0)
+            return v.p;
+        const Vec3 d = v.p - leftEyeCentre;
+        // Rigid: a rotation of the offset from the centre, first about the vertical axis.
+        const double ca = std::cos(azimuth), sa = std::sin(azimuth);
+        const Vec3 turned{d.x * ca + d.z * sa, d.y, -d.x * sa + d.z * ca};
+        const double ce = std::cos(elevation), se = std::sin(elevation);
+        const Vec3 tilted{turned.x, turned.y * ce + turned.z * se, -turned.y * se + turned.z * ce};
+        return leftEyeCentre + tilted;
+    }
+    const double upper = elevation > 0.0 ? 0.3 * elevation : 0.55 * elevation;
+    const double lower = 0.15 * elevation;
+    return turnLeftLids(shiftLids(v.p, upper, lower), 0.12 * azimuth);
+}
+
+// How far the lips move with the mouth's closing: all of both lips, fading over the chin, the
+// skin under the nose, the cheeks beyond the corners and into the mouth behind the lips.
+double lipsWeight(const Vec3& p) {
+    const double across = 1.0 - smoothStep(mouthCornerX + 1.0, mouthCornerX + 9.0, std::abs(p.x));
+    const double height = 1.0 - smoothStep(6.0, 16.0, std::abs(p.y - mouthLineAt(p.x)));
+    return across * height * smoothStep(30.0, 40.0, p.z);
+}
+
+// The lips alone, on one side of the middle: the left half, fading across the middle line.
+double leftLipsWeight(const Vec3& p) {
+    const double side = smoothStep(-7.0, 7.0, p.x) *
+                        (1.0 - smoothStep(mouthCornerX - 1.0, mouthCornerX + 6.0, p.x));
+    const double height = 1.0 - smoothStep(5.0, 10.0, std::abs(p.y - mouthLineAt(p.x)));
+    return side * height * smoothStep(38.0, 46.0, p.z);
+}
+
+// The fronts of the lips, fading into the mouth and over the skin around them.
+double lipFrontsWeight(const Vec3& p) {
+    const double across = 1.0 - smoothStep(mouthCornerX - 4.0, mouthCornerX + 2.0, std::abs(p.x));
+    const double height = 1.0 - smoothStep(5.0, 10.0, std::abs(p.y - mouthLineAt(p.x)));
+    return across * height * smoothStep(43.0, 52.0, p.z);
+}
+
+// The tongue pushed out between the parted lips: in the jaw's frame, its middle line rises
+// over the lower teeth and runs forwards out of the mouth, its tip dipping a little over the
+// lower lip; it stretches, narrows and thins as it goes. A shear along the tongue's length, so
+// that no part of it can fold.
+Vec3 tongueOutShape(const Vec3& p) {
+    const double length = tongue::tipZ - tongue::rootZ;
+    const double s = (p.z - tongue::rootZ) / length;
+    const double rootZ = tongue::rootZ + 8.0;
+    const double tipZ = 64.0;
+    const double middle =
+        tongue::middleY + 9.0 * smoothStep(0.1, 0.4, s) - 2.5 * smoothStep(0.75, 1.05, s);
+    const double narrowing = 1.0 - 0.25 * std::clamp(s, 0.0, 1.0);
+    const double thinning = 1.0 - 0.3 * std::clamp(s, 0.0, 1.0);
+    return {p.x * narrowing, middle + (p.y - tongue::middleY) * thinning,
+            rootZ + s * (tipZ - rootZ)};
+}
+
+std::vector<TargetRecipe> targetRecipes() {
+    const double gazeAngle = 25.0 * 3.14159265358979323846 / 180.0;
     return {
         // Brows.
         {"browInnerUp", "Brows", Side::Both,
@@ -81,10 +154,22 @@ std::vector<TargetRecipe> targetRecipes() {
          }},
         {"eyeWide", "Eyes", Side::Left,
          [](const VertexView& v) { return shiftLids(v.p, 0.20, -0.06); }},
+        // Gaze: "In" turns towards the nose.
+        {"eyeLookIn", "Eyes", Side::Left,
+         [gazeAngle](const VertexView& v) { return gaze(v, -gazeAngle, 0.0); }, true},
+        {"eyeLookOut", "Eyes", Side::Left,
+         [gazeAngle](const VertexView& v) { return gaze(v, gazeAngle, 0.0); }, true},
+        {"eyeLookUp", "Eyes", Side::Left,
+         [gazeAngle](const VertexView& v) { return gaze(v, 0.0, gazeAngle); }, true},
+        {"eyeLookDown", "Eyes", Side::Left,
+         [gazeAngle](const VertexView& v) { return gaze(v, 0.0, -gazeAngle); }, true},
         // Cheeks.
         {"cheekPuff", "Cheeks", Side::Both,
          [](const VertexView& v) {
-             const double w = bump(folded(v.p), {24.0, -50.0, 37.0}, {12.0, 12.0, 12.0});
+             // The cheeks swell; the walls of the mouth inside them stay, so that the puff does
+             // not crowd the corners of the mouth from within.
+             const double w = bump(folded(v.p), {24.0, -50.0, 37.0}, {12.0, 12.0, 12.0}) *
+                              smoothStep(0.0, 4.0, mouthCavityDistance(v.p));
              return v.p + w * v.skin * clearOfEyes(v.p) * 6.0 * envelopeNormal(v.p);
          }},
         {"cheekSquint", "Cheeks", Side::Left,
@@ -104,13 +189,7 @@ std::vector<TargetRecipe> targetRecipes() {
          }},
         // Jaw.
         {"jawOpen", "Jaw", Side::Both,
-         [hingeAngle, openingSlide](const VertexView& v) {
-             // The upper lip lifts a little off the teeth as the mouth opens.
-             const double lip = bump(v.p, {0.0, mouthLineY + 1.0, 51.0}, {19.0, 12.0, 12.0}) *
-                                (1.0 - v.jaw) * v.skin;
-             return v.p + v.jaw * (rotateAboutX(v.p, jawHinge, hingeAngle) + openingSlide - v.p) +
-                    lip * Vec3(0.0, 3.0, 0.6);
-         }},
+         [](const VertexView& v) { return v.p + jawOpenMove(v, 1.0); }},
         {"jawForward", "Jaw", Side::Both,
          [](const VertexView& v) { return v.p + v.jaw * Vec3(0.0, 0.0, 2.6); }},
         {"jaw", "Jaw", Side::Left,
@@ -163,6 +242,41 @@ std::vector<TargetRecipe> targetRecipes() {
              const double w = bump(v.p, {0.0, mouthLineY, 46.0}, {24.0, 15.0, 14.0}) * v.skin;
              return v.p + w * Vec3(5.0, 0.0, -(5.0 * v.p.x + 12.0) / 30.0);
          }},
+        {"mouthClose", "Mouth", Side::Both,
+         [](const VertexView& v) {
+             // Undoes the jaw's opening on the lips, so that with jawOpen they meet over the
+             // open jaw; the skin between the lips and the chin stretches.
+             return v.p - lipsWeight(v.p) * v.skin * jawOpenMove(v, 1.0);
+         }},
+        {"mouthPress", "Mouth", Side::Left,
+         [](const VertexView& v) {
+             // The lips squeeze towards the line between them and flatten against the teeth,
+             // thinning their red; the corner draws out a little.
+             const double w = leftLipsWeight(v.p) * v.skin;
+             const double fromLine = v.p.y - mouthLineAt(v.p.x);
+             return v.p + w * Vec3(0.6, -0.3 * fromLine, -1.3);
+         }},
+        {"mouthRollLower", "Mouth", Side::Both,
+         [](const VertexView& v) {
+             const double w = lipFrontsWeight(v.p) * v.jaw * v.skin;
+             return v.p + w * Vec3(0.0, -0.8, -3.4);
+         }},
+        {"mouthRollUpper", "Mouth", Side::Both,
+         [](const VertexView& v) {
+             const double w = lipFrontsWeight(v.p) * (1.0 - v.jaw) * v.skin;
+             return v.p + w * Vec3(0.0, 0.8, -3.4);
+         }},
+        {"mouthShrugLower", "Mouth", Side::Both,
+         [](const VertexView& v) {
+             // The chin bunches up and pushes the lower lip up and out.
+             const double w = bump(v.p, {0.0, mouthLineY - 8.0, 48.0}, {17.0, 13.0, 13.0}) * v.skin;
+             return v.p + w * Vec3(0.0, 2.8, 1.2);
+         }},
+        {"mouthShrugUpper", "Mouth", Side::Both,
+         [](const VertexView& v) {
+             const double w = bump(v.p, {0.0, mouthLineY + 5.0, 50.0}, {16.0, 9.0, 11.0}) * v.skin;
+             return v.p + w * Vec3(0.0, 2.4, 0.9);
+         }},
         {"mouthPucker", "Mouth", Side::Both,
          [](const VertexView& v) {
              const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 18.0, 14.0}) * v.skin;
@@ -173,13 +287,28 @@ std::vector<TargetRecipe> targetRecipes() {
              const double w = bump(v.p, {0.0, mouthLineY, 51.0}, {22.0, 18.0, 14.0}) * v.skin;
              return v.p + w * Vec3(-0.2 * v.p.x, 2.4 * (1.0 - 2.0 * v.jaw), 3.0);
          }},
+        // Tongue.
+        {"tongueOut", "Tongue", Side::Both,
+         [](const VertexView& v) {
+             // The jaw drops a little and the lower lip rolls down to let the tongue out.
+             const Vec3 shaped = v.part == HeadPart::Tongue ? tongueOutShape(v.p) : v.p;
+             const double lowerLip =
+                 bump(v.p, {0.0, mouthLineY - 3.0, 49.0}, {14.0, 9.0, 10.0}) * v.jaw * v.skin;
+             VertexView moved = v;
+             moved.p = shaped;
+             return shaped + jawOpenMove(moved, 0.3) + lowerLip * Vec3(0.0, -3.0, 0.8);
+         }},
     };
 }
 
-std::vector<Vec3> applyDeform(const FaceRig& rig, const Deform& deform) {
+std::vector<Vec3> applyDeform(const FaceRig& rig, const TargetRecipe& recipe) {
     std::vector<Vec3> positions(rig.mesh.positions.size());
-    for (std::size_t i = 0; i < positions.size(); ++i)
-        positions[i] = deform({rig.mesh.positions[i], rig.normals[i], rig.jaw[i], rig.skin[i]});
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const VertexView v{rig.mesh.positions[i], rig.normals[i], rig.part[i], rig.jaw[i],
+                           rig.skin[i]};
+        positions[i] =
+            v.part == HeadPart::Eyeball && !recipe.turnsEyeballs ? v.p : recipe.deform(v);
+    }
     return positions;
 }
 
@@ -193,14 +322,15 @@ std::vector<Vec3> mirrored(const FaceRig& rig, const std::vector<Vec3>& position
 } // namespace
 
 const std::vector<std::string>& expressionGroups() {
-    static const std::vector<std::string> groups{"Brows", "Eyes", "Cheeks", "Nose", "Jaw", "Mouth"};
+    static const std::vector<std::string> groups{"Brows", "Eyes",  "Cheeks", "Nose",
+                                                 "Jaw",   "Mouth", "Tongue"};
     return groups;
 }
 
 std::vector<ExpressionTarget> buildExpressionTargets(const FaceRig& rig) {
     std::vector<ExpressionTarget> targets;
     for (const TargetRecipe& recipe : targetRecipes()) {
-        std::vector<Vec3> positions = applyDeform(rig, recipe.deform);
+        std::vector<Vec3> positions = applyDeform(rig, recipe);
         if (recipe.side == Side::Both) {
             symmetrize(rig.mesh.mirror, positions);
             targets.push_back({recipe.name, recipe.group, std::move(positions)});

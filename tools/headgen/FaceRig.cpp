@@ -17,9 +17,11 @@ namespace {
 // follow the jaw fully; the mouth's roof, the upper lip, everything from the nose up, the
 // lower neck and the back of the head stay. The cheeks, the sides of the jaw, the mouth's
 // corners and the throat are left free and blend between the two.
-std::optional<double> knownJawWeight(const Vec3& p, bool lowerTooth) {
-    if (lowerTooth)
+std::optional<double> knownJawWeight(const Vec3& p, HeadPart part) {
+    if (part == HeadPart::LowerTeeth || part == HeadPart::Tongue)
         return 1.0;
+    if (part == HeadPart::Eyeball)
+        return 0.0;
     const double line = mouthLineAt(p.x);
     const bool onMouthWall = std::abs(mouthCavityDistance(p)) < 0.8;
     // Away from the corners of the mouth, whose tissue blends between the two.
@@ -40,15 +42,16 @@ std::optional<double> knownJawWeight(const Vec3& p, bool lowerTooth) {
 
 } // namespace
 
-FaceRig buildFaceRig(TriangleMesh head, std::size_t lowerTeethStart) {
+FaceRig buildFaceRig(TriangleMesh head, std::vector<HeadPart> part) {
     FaceRig rig;
     rig.mesh = std::move(head);
+    rig.part = std::move(part);
     const auto& positions = rig.mesh.positions;
     rig.normals = vertexNormals(positions, rig.mesh.triangles);
 
     std::vector<std::optional<double>> known(positions.size());
     for (std::size_t i = 0; i < positions.size(); ++i)
-        known[i] = knownJawWeight(positions[i], i >= lowerTeethStart);
+        known[i] = knownJawWeight(positions[i], rig.part[i]);
     rig.jaw = harmonicField(vertexNeighbours(rig.mesh), known);
     // The solver's rounding differs between the halves; the weight must not.
     for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -64,7 +67,7 @@ FaceRig buildFaceRig(TriangleMesh head, std::size_t lowerTeethStart) {
         // apart, always move alike. Inside the mouth the lips' back faces move with the skin
         // and so do the side walls at the corners, fading into the roof and floor where the
         // teeth stand.
-        if (i >= lowerTeethStart) {
+        if (rig.part[i] != HeadPart::Skin) {
             rig.skin[i] = 0.0;
             continue;
         }

@@ -2,19 +2,25 @@
 
 #include "TriangleMesh.h"
 
-#include <cstddef>
+#include <cstdint>
 #include <vector>
+
+// The separate pieces of the head mesh, each a closed surface of its own.
+enum class HeadPart : std::uint8_t { Skin, LowerTeeth, Tongue, Eyeball };
 
 // The neutral head with what the expression targets need to know about each vertex.
 struct FaceRig {
     TriangleMesh mesh;
     std::vector<Vec3> normals;
-    // How far each vertex follows the jaw, from 0 (skull) to 1 (chin, lower lip, lower teeth).
+    std::vector<HeadPart> part;
+    // How far each vertex follows the jaw, from 0 (skull, eyeballs) to 1 (chin, lower lip,
+    // lower teeth, tongue).
     std::vector<double> jaw;
-    // How much the skin targets may move each vertex: 0 for the lower teeth and the inside of
-    // the mouth, which only the jaw moves, 1 for the skin.
+    // How much the skin targets may move each vertex: 0 for the lower teeth, the tongue, the
+    // eyeballs and the inside of the mouth, which only the jaw and their own targets move, 1
+    // for the skin.
     std::vector<double> skin;
 };
 
-// `head` holds the skin first and the lower teeth from `lowerTeethStart` on.
-FaceRig buildFaceRig(TriangleMesh head, std::size_t lowerTeethStart);
+// `part` names the piece that each vertex of `head` belongs to.
+FaceRig buildFaceRig(TriangleMesh head, std::vector<HeadPart> part);

@@ -9,6 +9,7 @@
 #include "MeshDensity.h"
 #include "SymmetricSurface.h"
 #include "Teeth.h"
+#include "Tongue.h"
 #include "common/DemoError.h"
 #include "model/MorphGroupFileWriter.h"
 #include "model/VertexCacheOrder.h"
@@ -20,6 +21,9 @@
 namespace {
 
 constexpr std::size_t maxVertices = 65536; // the GPU keeps 16-bit indices
+// Every vertex of the head is blended from eight streams each frame, and every target adds a
+// buffer of its size: the head stays well inside the index limit.
+constexpr std::size_t maxHeadVertices = 40000;
 
 // Cells fine enough to find every fold of the skin, whatever the edge lengths it is remeshed
 // to: fine on the face, coarse on the crown, the back of the head and the neck, and thin slices
@@ -41,19 +45,30 @@ SamplingGrid headGrid() {
             [=](double z) { return fine + (coarse - fine) * smoothStep(28.0, 40.0, -z); }};
 }
 
-// Seven floats per vertex: the position, then the normal as four floats with w = 0.
+// Seven floats per vertex: the position, then the normal as four floats. The head's shaders
+// read the fourth as the glaze of the surface: 0 for skin, 1 for the eyeballs and teeth.
 std::vector<float> vertexFloats(const std::vector<Vec3>& positions,
-                                const std::vector<Triangle>& triangles) {
+                                const std::vector<Triangle>& triangles,
+                                const std::vector<float>& glaze) {
     const std::vector<Vec3> normals = vertexNormals(positions, triangles);
     std::vector<float> floats;
     floats.reserve(positions.size() * 7);
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const Vec3& p = positions[i];
         const Vec3& n = normals[i];
-        for (double value : {p.x, p.y, p.z, n.x, n.y, n.z, 0.0})
+        for (double value : {p.x, p.y, p.z, n.x, n.y, n.z})
             floats.push_back(static_cast<float>(value));
+        floats.push_back(glaze[i]);
     }
     return floats;
+}
+
+std::vector<float> glazeOf(const std::vector<HeadPart>& parts) {
+    std::vector<float> glaze;
+    glaze.reserve(parts.size());
+    for (HeadPart part : parts)
+        glaze.push_back(part == HeadPart::LowerTeeth || part == HeadPart::Eyeball ? 1.0f : 0.0f);
+    return glaze;
 }
 
 std::vector<std::int32_t> indexList(const std::vector<Triangle>& triangles) {
@@ -64,15 +79,11 @@ std::vector<std::int32_t> indexList(const std::vector<Triangle>& triangles) {
     return indices;
 }
 
-TriangleMesh staticParts() {
-    TriangleMesh parts = adaptiveSymmetricSurface(
-        eyeballsDistance, uniformGrid(28.0, {0.0, -20.0, 25.0}, {0.0, 0.0, 46.0}, 0.45),
-        eyeballMeshing());
-    appendMesh(parts,
-               adaptiveSymmetricSurface(
-                   upperTeethDistance,
-                   uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45), teethMeshing()));
-    return parts;
+// Adds a further closed piece to the head and notes which piece its vertices belong to.
+void appendPart(TriangleMesh& head, std::vector<HeadPart>& parts, const TriangleMesh& piece,
+                HeadPart part) {
+    appendMesh(head, piece);
+    parts.resize(head.positions.size(), part);
 }
 
 } // namespace
@@ -82,33 +93,50 @@ GeneratedHead generateHead() {
     // A few low-pass passes round the creases that the field keeps, such as the corners of the
     // mouth and the eyes, over a few edges.
     smoothSurface(head, 3);
-    const std::size_t lowerTeethStart = head.positions.size();
-    appendMesh(head,
+    std::vector<HeadPart> parts(head.positions.size(), HeadPart::Skin);
+    // What moves with the jaw or turns in its socket is part of the morphing head.
+    appendPart(head, parts,
                adaptiveSymmetricSurface(
                    lowerTeethDistance,
-                   uniformGrid(26.0, {0.0, -65.0, 8.0}, {0.0, -53.0, 45.0}, 0.65), teethMeshing()));
-    if (head.positions.size() > maxVertices)
-        throw DemoError("head generator: the head has more vertices than 16-bit indices reach");
-    const FaceRig rig = buildFaceRig(std::move(head), lowerTeethStart);
+                   uniformGrid(26.0, {0.0, -68.0, 8.0}, {0.0, -53.0, 45.0}, 0.65), teethMeshing()),
+               HeadPart::LowerTeeth);
+    appendPart(head, parts,
+               adaptiveSymmetricSurface(
+                   tongueDistance, uniformGrid(16.0, {0.0, -67.0, 2.0}, {0.0, -54.0, 39.0}, 0.5),
+                   tongueMeshing()),
+               HeadPart::Tongue);
+    appendPart(head, parts,
+               adaptiveSymmetricSurface(
+                   eyeballsDistance, uniformGrid(28.0, {0.0, -20.0, 25.0}, {0.0, 0.0, 46.0}, 0.45),
+                   eyeballMeshing()),
+               HeadPart::Eyeball);
+    if (head.positions.size() > maxHeadVertices)
+        throw DemoError("head generator: the head has more vertices than its budget");
+    const FaceRig rig = buildFaceRig(std::move(head), std::move(parts));
     const std::vector<ExpressionTarget> targets = buildExpressionTargets(rig);
 
     GeneratedHead result;
     MeshFileImage& image = result.meshFile;
     image.vertexCount = static_cast<std::int32_t>(rig.mesh.positions.size());
-    image.baseVertices = vertexFloats(rig.mesh.positions, rig.mesh.triangles);
+    const std::vector<float> glaze = glazeOf(rig.part);
+    image.baseVertices = vertexFloats(rig.mesh.positions, rig.mesh.triangles, glaze);
     for (const ExpressionTarget& target : targets) {
         image.targetNames.push_back(target.name);
-        image.targetBlocks.push_back(vertexFloats(target.positions, rig.mesh.triangles));
+        image.targetBlocks.push_back(vertexFloats(target.positions, rig.mesh.triangles, glaze));
     }
     image.indices = indexList(rig.mesh.triangles);
 
-    const TriangleMesh parts = staticParts();
-    if (parts.positions.size() > maxVertices)
+    // The static mesh is what never moves: the upper teeth.
+    const TriangleMesh upperTeeth = adaptiveSymmetricSurface(
+        upperTeethDistance, uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45),
+        teethMeshing());
+    if (upperTeeth.positions.size() > maxVertices)
         throw DemoError(
             "head generator: the static mesh has more vertices than 16-bit indices reach");
-    image.staticVertexCount = static_cast<std::int32_t>(parts.positions.size());
-    image.staticVertices = vertexFloats(parts.positions, parts.triangles);
-    image.staticIndices = indexList(parts.triangles);
+    image.staticVertexCount = static_cast<std::int32_t>(upperTeeth.positions.size());
+    image.staticVertices = vertexFloats(upperTeeth.positions, upperTeeth.triangles,
+                                        std::vector<float>(upperTeeth.positions.size(), 0.0f));
+    image.staticIndices = indexList(upperTeeth.triangles);
     orderForVertexCache(image);
 
     for (const std::string& groupName : expressionGroups()) {

@@ -10,8 +10,9 @@
 // A named group of morph targets for the settings dialog's tree.
 using TargetGroup = MorphGroup;
 
-// Everything the demo reads about its head: the mesh file's contents (skin and lower teeth
-// with their expression targets; eyeballs and upper teeth as the static mesh) and the groups.
+// Everything the demo reads about its head: the mesh file's contents (skin, lower teeth, tongue
+// and eyeballs with their expression targets; the upper teeth as the static mesh) and the
+// groups.
 struct GeneratedHead {
     MeshFileImage meshFile;
     std::vector<TargetGroup> groups;

@@ -82,11 +82,8 @@ double mouthSlit(const Vec3& q) {
 
 double mouthCavity(const Vec3& q) {
     // Narrow behind the lips, wide at the back where the molars stand.
-    double d = smoothUnion(ellipsoidDistance(q, {0.0, -54.5, 32.0}, {20.5, 9.5, 14.0}),
-                           ellipsoidDistance(q, {0.0, -54.5, 19.0}, {25.0, 10.0, 14.0}), 6.0);
-    // The tongue lies on the cavity's floor and runs into it in a broad fillet.
-    const double tongue = ellipsoidDistance(q, {0.0, -61.5, 18.0}, {12.0, 4.5, 14.0});
-    return smoothSubtraction(d, tongue, 4.0);
+    return smoothUnion(ellipsoidDistance(q, {0.0, -54.5, 32.0}, {20.5, 9.5, 14.0}),
+                       ellipsoidDistance(q, {0.0, -54.5, 19.0}, {25.0, 10.0, 14.0}), 6.0);
 }
 
 // Signed distance to a filled ellipse in the plane, approximated like the ellipsoid's.

@@ -7,7 +7,7 @@
 // ears, and the neck cut off flat below.
 double headDistance(const Vec3& p);
 
-// The hollow of the mouth behind the lips (negative inside it), tongue excluded.
+// The hollow of the mouth behind the lips (negative inside it); the tongue is a part of its own.
 double mouthCavityDistance(const Vec3& p);
 
 // Height of the line where the lips meet, across the mouth.

@@ -44,6 +44,22 @@ double blinkLowerShift(double azimuth) {
     return std::max(0.0, 0.3 * openingHeight(azimuth) - closedGap);
 }
 
+Vec3 turnLeftLids(const Vec3& p, double azimuthShift) {
+    EyeAngles a = eyeAnglesOf(p);
+    const double shell = lidInnerRadius + lidThickness;
+    const double radial = 1.0 - smoothStep(shell + 0.7, shell + 4.5, a.radius);
+    const double beyondCorners =
+        std::max({medialCanthusAzimuth - a.azimuth, a.azimuth - lateralCanthusAzimuth, 0.0});
+    const double lateral = 1.0 - smoothStep(0.0, 0.45, beyondCorners);
+    const double offOpening = std::max({a.elevation - upperMarginElevation(a.azimuth),
+                                        lowerMarginElevation(a.azimuth) - a.elevation, 0.0});
+    const double vertical = 1.0 - smoothStep(0.1, 0.6, offOpening);
+    if (radial <= 0.0 || lateral <= 0.0 || vertical <= 0.0)
+        return p;
+    a.azimuth += radial * lateral * vertical * azimuthShift;
+    return pointAtEyeAngles(a);
+}
+
 Vec3 moveLeftLids(const Vec3& p, const MarginShift& upperShift, const MarginShift& lowerShift) {
     const EyeAngles a = eyeAnglesOf(p);
     const double shell = lidInnerRadius + lidThickness;

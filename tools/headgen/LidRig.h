@@ -13,6 +13,11 @@ using MarginShift = std::function<double(double azimuth)>;
 // nothing far from the lids moves.
 Vec3 moveLeftLids(const Vec3& p, const MarginShift& upperShift, const MarginShift& lowerShift);
 
+// Turns the lids of the left eye about the eye's vertical axis by `azimuthShift` (radians,
+// + towards the ear) at the opening, fading out above and below it and beyond the corners:
+// the lids following the eyeball a little as it looks sideways.
+Vec3 turnLeftLids(const Vec3& p, double azimuthShift);
+
 // The height of the lid opening at an azimuth, 0 at the corners: shifts proportional to it
 // keep the corners still.
 double openingHeight(double azimuth);

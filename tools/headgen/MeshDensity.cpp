@@ -61,6 +61,12 @@ double eyeballEdgeLength(const Vec3&, double curvature) {
     return curvatureBound(curvature, 0.15, 0.25, 0.8);
 }
 
+// The tongue shows whole only when it is out, stretched to nearly twice its length: edges a
+// little shorter than the teeth's keep it round then.
+double tongueEdgeLength(const Vec3&, double curvature) {
+    return curvatureBound(curvature, 0.4, 0.6, 1.1);
+}
+
 } // namespace
 
 AdaptiveMeshing skinMeshing() {
@@ -73,4 +79,8 @@ AdaptiveMeshing teethMeshing() {
 
 AdaptiveMeshing eyeballMeshing() {
     return {eyeballEdgeLength, 0.3, 0.1, 6};
+}
+
+AdaptiveMeshing tongueMeshing() {
+    return {tongueEdgeLength, 0.3, 0.1, 6};
 }

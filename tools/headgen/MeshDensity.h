@@ -7,3 +7,4 @@
 AdaptiveMeshing skinMeshing();
 AdaptiveMeshing teethMeshing();
 AdaptiveMeshing eyeballMeshing();
+AdaptiveMeshing tongueMeshing();
