@@ -26,6 +26,11 @@ std::vector<std::vector<std::size_t>> eyeballs(const LoadedHead& head) {
         if (size.x > 12.0 && size.x < 16.0 && size.y > 12.0 && size.y < 16.0)
             found.push_back(part);
     }
+    const auto x = [&head](const std::vector<std::size_t>& part) {
+        return head.base.positions[static_cast<std::size_t>(head.base.triangles[part[0]][0])].x;
+    };
+    std::sort(found.begin(), found.end(),
+              [&x](const auto& a, const auto& b) { return x(a) > x(b); });
     return found;
 }
 
