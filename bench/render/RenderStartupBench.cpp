@@ -1,8 +1,9 @@
 // Times the render side of start-up, stage by stage, as the demo runs it: the window, the device
-// with its context, the four shader compiles, the noise volume and its upload, the colour ramp. Run
-// from the build directory (the shaders are read from data/shaders/), with a display or under
-// xvfb-run.
+// with its context, the four shader compiles, the noise volume and its upload, the colour ramp, the
+// head model. Run from the build directory (the shaders are read from data/shaders/), with a
+// display or under xvfb-run.
 
+#include "model/MorphMesh.h"
 #include "render/ColorRamp.h"
 #include "render/NoiseVolume.h"
 #include "render/RenderDevice.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     stage("noise volume (fillNoiseVolume)", [&] { fillNoiseVolume(volume.data()); });
     stage("noise volume upload", [&] { device->createVolumeTexture(volume.data()); });
     stage("colour ramp (buildGradientTexture)", [&] { buildGradientTexture(*device); });
+    stage("head model (read, 38 uploads)",
+          [&] { loadHeadModel("data/meshes/headModelNew.dat", *device, 7); });
     print("total", total);
 
     // The volume again, warm, for a steadier figure of the generator alone.
