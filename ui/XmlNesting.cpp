@@ -256,12 +256,16 @@ class NestingWalk {
         if (text_[pos_] != '<')
             return skipText();
         if (startsWith("</")) {
-            // Only the matching end tag closes the element; anything else is an error.
+            // Only the element's own end tag closes it, space allowed before its '>'; anything
+            // else is an error.
             const std::string_view name = open_.back();
-            if (!startsWith("</") || text_.substr(pos_ + 2, name.size()) != name ||
-                at(pos_ + 2 + name.size()) != '>')
+            if (text_.substr(pos_ + 2, name.size()) != name)
                 return false;
-            pos_ += name.size() + 3;
+            pos_ += 2 + name.size();
+            skipSpace();
+            if (at(pos_) != '>')
+                return false;
+            ++pos_;
             open_.pop_back();
             return true;
         }
