@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     stage("noise volume (fillNoiseVolume)", [&] { fillNoiseVolume(volume.data()); });
     stage("noise volume upload", [&] { device->createVolumeTexture(volume.data()); });
     stage("colour ramp (buildGradientTexture)", [&] { buildGradientTexture(*device); });
-    stage("head model (read, 38 uploads)",
+    stage("head model (read, uploads)",
           [&] { loadHeadModel("data/meshes/headModelNew.dat", *device, 7); });
     print("total", total);
 
