@@ -14,18 +14,30 @@ packages=(
     clang libclang-rt-14-dev
 )
 
+# Node.js runs the glTF validator in the test suite; a machine that has it from elsewhere keeps
+# its own.
+command -v node > /dev/null && command -v npm > /dev/null || packages+=(nodejs npm)
+
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        $sudo apt-get update -q
+        $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+fi
+
+# The Khronos glTF validator, from npm at the version the lock file names, into the project.
+validator="$(dirname "$0")/../tools/gltf-validator"
+if [[ ! -f "$validator/node_modules/gltf-validator/package.json" ]]; then
+    echo "Installing the glTF validator"
+    npm ci --prefix "$validator" --no-audit --no-fund --loglevel=error
 fi

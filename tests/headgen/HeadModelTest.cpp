@@ -1,6 +1,8 @@
 // Checks of the generated head as the demo will read it: the file's layout and limits, the
 // surfaces' soundness, where the head stands, and what each expression does.
+#include "HeadGltf.h"
 #include "MeshChecks.h"
+#include "ModelImporter.h"
 #include "TestHead.h"
 #include "model/MeshFile.h"
 #include "model/VertexCacheOrder.h"
@@ -223,4 +225,68 @@ TEST(HeadModel, NeutralSurfaceIsSmoothAndFreeOfSelfIntersection) {
     EXPECT_LT(bends[bends.size() / 2] * degrees, 5.0) << "typical bend";
 
     EXPECT_EQ(crossingTriangles(combined(head.base.positions, head)).size(), 0u);
+}
+
+TEST(HeadModel, GlbImportsBackAsTheSameHeadUpToFraming) {
+    const MeshFileImage& image = generated().meshFile;
+    const std::string glb = encodeHeadGlb(image);
+    const ImportedModel imported = convertGltf(
+        {reinterpret_cast<const std::uint8_t*>(glb.data()), glb.size()}, {}, ExternalFiles::Refuse);
+    const MeshFileImage& back = imported.meshFile;
+    ASSERT_EQ(back.targetNames, image.targetNames);
+    ASSERT_EQ(back.vertexCount, image.vertexCount);
+    ASSERT_EQ(back.staticVertexCount, image.staticVertexCount);
+    ASSERT_EQ(back.indices.size(), image.indices.size());
+
+    // The importer scales and moves the whole model: find how from the two heights.
+    const auto yRange = [](const MeshFileImage& m) {
+        float lo = 1e30f, hi = -1e30f;
+        for (const auto* vertices : {&m.baseVertices, &m.staticVertices})
+            for (std::size_t i = 1; i < vertices->size(); i += 7) {
+                lo = std::min(lo, (*vertices)[i]);
+                hi = std::max(hi, (*vertices)[i]);
+            }
+        return std::pair{lo, hi};
+    };
+    const auto [lo, hi] = yRange(image);
+    const auto [backLo, backHi] = yRange(back);
+    const double scale = (backHi - backLo) / double(hi - lo);
+    const auto position = [](const std::vector<float>& v, std::size_t i) {
+        return glm::dvec3(v[i * 7], v[i * 7 + 1], v[i * 7 + 2]);
+    };
+    // The offset from the neutral nose tip, the frontmost vertex of both.
+    const auto front = [&](const MeshFileImage& m) {
+        std::size_t best = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(m.vertexCount); ++i)
+            if (m.baseVertices[i * 7 + 2] > m.baseVertices[best * 7 + 2])
+                best = i;
+        return position(m.baseVertices, best);
+    };
+    const glm::dvec3 offset = front(back) - scale * front(image);
+
+    // Every imported vertex is an original one, and every target moves it the same way.
+    std::map<std::tuple<long, long, long>, std::size_t> byCell;
+    const auto cell = [](const glm::dvec3& p) {
+        return std::tuple{std::lround(p.x * 20.0), std::lround(p.y * 20.0),
+                          std::lround(p.z * 20.0)};
+    };
+    const auto count = static_cast<std::size_t>(image.vertexCount);
+    for (std::size_t i = 0; i < count; ++i)
+        byCell[cell(scale * position(image.baseVertices, i) + offset)] = i;
+    double worst = 0.0;
+    std::size_t unmatched = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto found = byCell.find(cell(position(back.baseVertices, i)));
+        if (found == byCell.end()) {
+            ++unmatched;
+            continue;
+        }
+        const std::size_t j = found->second;
+        for (std::size_t k = 0; k < image.targetBlocks.size(); ++k)
+            worst =
+                std::max(worst, glm::distance(position(back.targetBlocks[k], i),
+                                              scale * position(image.targetBlocks[k], j) + offset));
+    }
+    EXPECT_LT(unmatched, count / 1000) << "imported vertices that are no original vertex";
+    EXPECT_LT(worst, 0.01);
 }

@@ -5,6 +5,7 @@
 #include "ExpressionTargets.h"
 #include "Eyeball.h"
 #include "FaceRig.h"
+#include "HeadGltf.h"
 #include "HeadShape.h"
 #include "MeshDensity.h"
 #include "SymmetricSurface.h"
@@ -152,6 +153,13 @@ GeneratedHead generateHead() {
 void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& directory) {
     std::filesystem::create_directories(directory);
     writeMeshFile(directory / "headModelNew.dat", head.meshFile);
+    const std::filesystem::path glbPath = directory / "head.glb";
+    const std::string glb = encodeHeadGlb(head.meshFile);
+    std::ofstream glbFile(glbPath, std::ios::binary | std::ios::trunc);
+    glbFile.write(glb.data(), static_cast<std::streamsize>(glb.size()));
+    glbFile.close();
+    if (!glbFile)
+        throw DemoError("cannot write " + glbPath.string());
     const std::filesystem::path xmlPath = directory / "headModel.xml";
     std::ofstream xml(xmlPath, std::ios::binary | std::ios::trunc);
     xml << encodeMorphGroupFile(head.groups);

@@ -7,6 +7,8 @@
 // is +x. Landmarks of paired features are given for the left side.
 namespace landmarks {
 
+inline constexpr double unitsPerCentimetre = 5.9;
+
 inline constexpr double eyeballRadius = 7.0;
 inline constexpr double corneaApex = 7.4;     // distance of the cornea's tip from the centre
 inline constexpr double lidInnerRadius = 8.4; // the lids slide on this sphere

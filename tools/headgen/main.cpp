@@ -1,5 +1,5 @@
-// Writes the demo's head: headModelNew.dat and headModel.xml into the directory given as the
-// only argument.
+// Writes the demo's head: headModelNew.dat, headModel.xml and head.glb into the directory
+// given as the only argument.
 #include "HeadGenerator.h"
 
 #include <exception>
