@@ -1,7 +1,9 @@
 // Measures the demo as it runs: the time from process start to the first presented frame,
-// split by stage; then ten seconds of the real frame loop with the CPU time of renderFrame, the
-// frame time including the GPU (llvmpipe renders on its own threads), the spread of frame
-// intervals, and the peak resident memory. Run it from the build directory.
+// split by stage, against a bare window with the same context and the noise volume against a
+// fresh process; then the real frame loop (ten seconds, or the seconds given as the argument)
+// with the CPU time of renderFrame, the frame time including the GPU (llvmpipe renders on its
+// own threads), the spread of frame intervals and the peak resident memory; then where a
+// finished frame's time goes. Run it from the build directory.
 #include "BareProcesses.h"
 #include "FrameSplit.h"
 #include "app/FrameLoop.h"
