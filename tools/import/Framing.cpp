@@ -18,7 +18,7 @@ Framing frameRestPose(const MorphableMesh& head, const MorphableMesh& staticMesh
     const glm::vec3 size = high - low;
     const float extent = size.y > 0.0f ? size.y : std::max(size.x, size.z);
     if (!(extent > 0.0f) || !std::isfinite(extent))
-        throw ImportError("the model has no extent to frame");
+        throw ImportError("the model has no finite extent to frame");
     Framing framing;
     framing.scale = framedHeight / extent;
     framing.offset = framedCentre - (low + high) * 0.5f * framing.scale;

@@ -157,7 +157,7 @@ class SceneReader {
                 ++contents_.skippedPrimitives;
                 continue;
             }
-            if (primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
+            if (primitive.mode < 0 || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
                 fail(what + ": unknown mode " + std::to_string(primitive.mode));
             contents_.primitives.push_back(
                 {meshName,
@@ -245,6 +245,17 @@ class SceneReader {
             }
         }
         transform(mesh, world);
+        // Finite inputs can still overflow: a delta added to a far position, a huge transform.
+        const auto finite = [](const std::vector<glm::vec3>& positions) {
+            return std::all_of(positions.begin(), positions.end(), [](const glm::vec3& p) {
+                return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+            });
+        };
+        bool allFinite = finite(mesh.positions);
+        for (const MeshTarget& target : mesh.targets)
+            allFinite = allFinite && finite(target.positions);
+        if (!allFinite)
+            fail(what + ": positions overflow at the node's transform");
         return mesh;
     }
 
