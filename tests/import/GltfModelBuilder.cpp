@@ -64,6 +64,10 @@ int GltfModelBuilder::addMesh(std::string name, std::vector<tinygltf::Primitive>
     tinygltf::Mesh mesh;
     mesh.name = std::move(name);
     mesh.primitives = std::move(primitives);
+    // tinygltf's primitives start with mode -1, which it would write as such.
+    for (tinygltf::Primitive& primitive : mesh.primitives)
+        if (primitive.mode < 0)
+            primitive.mode = TINYGLTF_MODE_TRIANGLES;
     if (!targetNames.empty()) {
         tinygltf::Value::Array names;
         for (const std::string& target : targetNames)
