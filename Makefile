@@ -26,7 +26,7 @@ build: deps
 
 # `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it.
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR) $(MODEL)
+	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)"
 
 # The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # a bounded run of each fuzzer; one after the other, as they share the machine.

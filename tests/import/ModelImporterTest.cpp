@@ -207,7 +207,7 @@ TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
 
     const std::string quads = twoQuadsGltf("quads.bin");
     const std::vector<std::tuple<std::string, std::string, std::string>> cases{
-        {"text.gltf", "this is not a glTF model", ""},
+        {"text.gltf", "this is not a glTF model", "not a glTF file"},
         {"truncated.glb", glb.substr(0, glb.size() / 2), ""},
         {"missing.gltf", replaced(quads, "quads.bin", "gone.bin"), "gone.bin"},
         {"bounds.gltf", replaced(quads, R"("count": 6)", R"("count": 60)"), "past the end"},

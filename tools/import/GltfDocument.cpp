@@ -89,6 +89,17 @@ bool isBinaryGltf(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
 }
 
+// A .gltf is a JSON object: after an optional byte order mark, its first character other than
+// white space is '{'.
+bool looksLikeJson(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0)
+        bytes = bytes.subspan(3);
+    const auto first = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t c) {
+        return c != ' ' && c != '\t' && c != '\n' && c != '\r';
+    });
+    return first != bytes.end() && *first == '{';
+}
+
 } // namespace
 
 tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& baseDirectory,
@@ -98,6 +109,9 @@ tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 
     const fs::path base = baseDirectory.empty() ? fs::current_path() : fs::absolute(baseDirectory);
     FileAccess access{(base.lexically_normal() / "").string(), externalFiles};
+    if (!isBinaryGltf(bytes) && !looksLikeJson(bytes))
+        throw ImportError("not a glTF file (neither binary glTF nor JSON)");
+
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(skipImage, nullptr);
     loader.SetFsCallbacks({fileExists, expandFilePath, readWholeFile, writeWholeFile, &access});
