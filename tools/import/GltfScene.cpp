@@ -78,7 +78,8 @@ std::vector<std::uint32_t> triangleList(std::vector<std::uint32_t> indices, int 
 
 std::vector<glm::vec3> vec3s(const std::vector<float>& floats) {
     std::vector<glm::vec3> out(floats.size() / 3);
-    std::memcpy(out.data(), floats.data(), out.size() * sizeof(glm::vec3));
+    if (!out.empty())
+        std::memcpy(out.data(), floats.data(), out.size() * sizeof(glm::vec3));
     return out;
 }
 
