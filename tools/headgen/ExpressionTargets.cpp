@@ -100,7 +100,7 @@ double leftLipsWeight(const Vec3& p) {
 
 // The fronts of the lips, fading into the mouth and over the skin around them.
 double lipFrontsWeight(const Vec3& p) {
-    const double across = 1.0 - smoothStep(mouthCornerX - 4.0, mouthCornerX + 2.0, std::abs(p.x));
+    const double across = 1.0 - smoothStep(mouthCornerX - 7.0, mouthCornerX + 2.0, std::abs(p.x));
     const double height = 1.0 - smoothStep(5.0, 10.0, std::abs(p.y - mouthLineAt(p.x)));
     return across * height * smoothStep(43.0, 52.0, p.z);
 }
@@ -270,12 +270,12 @@ std::vector<TargetRecipe> targetRecipes() {
          [](const VertexView& v) {
              // The chin bunches up and pushes the lower lip up and out.
              const double w = bump(v.p, {0.0, mouthLineY - 8.0, 48.0}, {17.0, 13.0, 13.0}) * v.skin;
-             return v.p + w * Vec3(0.0, 2.8, 1.2);
+             return v.p + w * Vec3(0.0, 3.2, 1.5);
          }},
         {"mouthShrugUpper", "Mouth", Side::Both,
          [](const VertexView& v) {
              const double w = bump(v.p, {0.0, mouthLineY + 5.0, 50.0}, {16.0, 9.0, 11.0}) * v.skin;
-             return v.p + w * Vec3(0.0, 2.4, 0.9);
+             return v.p + w * Vec3(0.0, 3.0, 1.4);
          }},
         {"mouthPucker", "Mouth", Side::Both,
          [](const VertexView& v) {
