@@ -25,7 +25,8 @@ class QtMessagePump final : public MessagePump {
 } // namespace
 
 Application::Application(PerformanceClock& clock)
-    : window_(std::make_unique<MainWindow>(QString::fromUtf8(windowTitle), 800, 600)),
+    : window_(std::make_unique<MainWindow>(QString::fromUtf8(windowTitle),
+                                           mainWindowFrameSize.width, mainWindowFrameSize.height)),
       scene_(WindowTarget{window_.get(), width_, height_}),
       settingsDialog_(createSettingsDialog(window_.get(), &scene_.channelSet())), clock_(clock) {}
 

@@ -22,8 +22,8 @@ class Application {
 
   private:
     std::unique_ptr<MainWindow> window_;
-    std::int32_t width_ = 800;
-    std::int32_t height_ = 600;
+    std::int32_t width_ = backBufferSize.width;
+    std::int32_t height_ = backBufferSize.height;
     Scene scene_;
     std::unique_ptr<SettingsDialog> settingsDialog_;
     PerformanceClock& clock_;

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// How many channels the head blends at once.
+inline constexpr std::int32_t morphChannelCount = 7;
+
 // The seven blend slots of the head: each plays one morph target, by name, with a weight.
 // The settings dialog writes it and the scene reads it every frame; nothing here checks that a
 // name is a target of the mesh (drawing does) or that a weight lies in 0..1.

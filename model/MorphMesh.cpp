@@ -16,8 +16,8 @@ std::int32_t MorphMesh::targetVertexBuffer(const std::string& targetName) const 
 
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
                                           std::int32_t channelCount) {
-    if (channelCount < 1 || channelCount > morphDeclarationChannels)
-        throw DemoError("the head can blend 1 to " + std::to_string(morphDeclarationChannels) +
+    if (channelCount < 1 || channelCount > morphChannelCount)
+        throw DemoError("the head can blend 1 to " + std::to_string(morphChannelCount) +
                         " channels, not " + std::to_string(channelCount));
     // Refuse before uploading anything: the channels could not all be given a target.
     const std::set<std::string> distinctNames(headMesh.targetNames().begin(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MorphChannelSet.h"
 #include "render/RenderDevice.h"
 
 #include <array>
@@ -7,10 +8,8 @@
 // How the shaders read the mesh vertices: a position (3 floats at byte 0) and a normal (4 floats
 // at byte 12) from every vertex, whatever else the vertex holds.
 
-// The number of channels the morph declaration has streams for: stream 0 is the base mesh and
-// streams 1..7 carry the channels' targets, filling the 16 vertex inputs of the morph shader.
-inline constexpr std::int32_t morphDeclarationChannels = 7;
-
+// The morph declaration has a stream per channel: stream 0 is the base mesh and streams 1..7
+// carry the channels' targets, filling the 16 vertex inputs of the morph shader.
 inline constexpr std::array<MeshVertexElement, 16> morphVertexDeclaration{{
     // offset, type, usage, usage index, stream
     {0, DeclFloat3, UsagePosition, 0, 0},
@@ -30,6 +29,8 @@ inline constexpr std::array<MeshVertexElement, 16> morphVertexDeclaration{{
     {0, DeclFloat3, UsageTexcoord, 12, 7},
     {12, DeclFloat4, UsageTexcoord, 13, 7},
 }};
+static_assert(morphVertexDeclaration.size() == 2 * (1 + morphChannelCount),
+              "a position and a normal for the base and for each channel");
 
 inline constexpr std::array<MeshVertexElement, 2> staticVertexDeclaration{{
     {0, DeclFloat3, UsagePosition, 0, 0},

@@ -1,10 +1,13 @@
 #include "render/Camera.h"
 
+#include "common/DisplaySizes.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 
 namespace {
 constexpr float verticalFieldOfView = 0.5235988f; // pi / 6
-constexpr float aspectRatio = 1.3333334f;         // the 800 by 600 back buffer
+constexpr float aspectRatio =
+    static_cast<float>(backBufferSize.width) / static_cast<float>(backBufferSize.height);
 constexpr float nearPlane = 0.1f;
 // A negative far argument keeps every depth below 3000 / 3000.1, so nothing is clipped far away.
 constexpr float farPlaneArgument = -3000.0f;

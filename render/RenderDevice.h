@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DisplaySizes.h"
 #include "render/ShaderD3D9.h"
 
 #include <cstdint>
@@ -14,8 +15,8 @@ class QOpenGLFunctions_4_5_Core;
 // What the device is created on: the window, and the size of the back buffer it renders into.
 struct WindowTarget {
     QWindow* window = nullptr;
-    std::int32_t width = 800;
-    std::int32_t height = 600;
+    std::int32_t width = backBufferSize.width;
+    std::int32_t height = backBufferSize.height;
 };
 
 // One element of a vertex declaration, as five integers in this order.
@@ -39,7 +40,7 @@ enum TextureAddress : std::uint32_t {
     AddressMirrorOnce = 5
 };
 
-// The GPU: an OpenGL 4.5 core context on the main window, an 800 by 600 back buffer that is
+// The GPU: an OpenGL 4.5 core context on the main window, a back buffer of a fixed size that is
 // scaled into the window on present, and tables of every resource made on it. Resources other
 // than shaders are handed out as indices into their table, counted from 0 per table; they stay
 // valid until the device is destroyed. Every failure throws DemoError.

@@ -37,7 +37,7 @@ class Scene : public RenderDevice {
     void setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader);
 
     WindowTarget target_;
-    std::int32_t morphChannelCount_ = 7;
+    std::int32_t morphChannelCount_ = morphChannelCount;
     std::string meshPath_;
     std::filesystem::path morphVertexShaderPath_;
     std::filesystem::path morphPixelShaderPath_;

@@ -81,11 +81,12 @@ int main(int argc, char** argv) {
     const double qtStart = millisecondsSince(stageStart);
 
     stageStart = Clock::now();
-    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"), 800, 600);
+    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"),
+                      mainWindowFrameSize.width, mainWindowFrameSize.height);
     const double windowTime = millisecondsSince(stageStart);
 
     stageStart = Clock::now();
-    Scene scene(WindowTarget{&window, 800, 600});
+    Scene scene(WindowTarget{&window});
     const double sceneTime = millisecondsSince(stageStart);
 
     stageStart = Clock::now();

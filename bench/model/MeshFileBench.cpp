@@ -1,5 +1,6 @@
 #include "model/MeshFile.h"
 #include "model/MeshFileWriter.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <chrono>
 #include <cstdio>
@@ -25,8 +26,8 @@ int main() {
     image.staticVertices.assign(4 * 7, 3.0f);
     image.staticIndices = {0, 1, 2, 0, 2, 3};
 
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / "mirelda-mesh-file-bench.dat";
+    const TemporaryDirectory directory;
+    const std::filesystem::path path = directory.path() / "head.dat";
     writeMeshFile(path, image);
     const auto bytes = std::filesystem::file_size(path);
 
@@ -37,7 +38,6 @@ int main() {
         checksum += file.headMesh->targetCount();
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::filesystem::remove(path);
 
     const double perRead = elapsed.count() / repetitions;
     std::printf("readMeshFile: %.2f MB file, %.2f ms per read, %.0f MB/s (checksum %lld)\n",

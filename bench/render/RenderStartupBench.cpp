@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     QWindow window;
     window.setSurfaceType(QSurface::OpenGLSurface);
     window.setFormat(deviceSurfaceFormat());
-    window.resize(800, 600);
+    window.resize(backBufferSize.width, backBufferSize.height);
 
     std::unique_ptr<RenderDevice> device;
     double total = 0;
@@ -48,9 +48,8 @@ int main(int argc, char** argv) {
 
     // The first OpenGL window loads the driver; the demo creates its window before the device.
     stage("window (loads the OpenGL driver)", [&] { window.create(); });
-    stage("device and OpenGL context", [&] {
-        device = std::make_unique<RenderDevice>(WindowTarget{&window, 800, 600});
-    });
+    stage("device and OpenGL context",
+          [&] { device = std::make_unique<RenderDevice>(WindowTarget{&window}); });
     const struct {
         const char* name;
         const char* path;

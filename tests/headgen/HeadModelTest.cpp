@@ -6,6 +6,7 @@
 #include "TestHead.h"
 #include "model/MeshFile.h"
 #include "model/VertexCacheOrder.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,11 +31,9 @@ std::string fileBytes(const std::filesystem::path& path) {
 }
 
 std::string xmlOf(const GeneratedHead& head) {
-    const auto dir = std::filesystem::temp_directory_path() / "mirelda-headgen-xml";
-    writeHeadFiles(head, dir);
-    const std::string xml = fileBytes(dir / "headModel.xml");
-    std::filesystem::remove_all(dir);
-    return xml;
+    const TemporaryDirectory dir;
+    writeHeadFiles(head, dir.path());
+    return fileBytes(dir.path() / "headModel.xml");
 }
 
 double triangleArea(const MeshView& mesh, const TriangleIndices& t) {
@@ -51,8 +50,8 @@ TEST(HeadModel, IsTheSameOnEveryRun) {
 }
 
 TEST(HeadModel, FilesReadBackThroughTheDemosReader) {
-    const auto dir = std::filesystem::temp_directory_path() / "mirelda-headgen-files";
-    std::filesystem::remove_all(dir);
+    const TemporaryDirectory directory;
+    const std::filesystem::path& dir = directory.path();
     writeHeadFiles(generated(), dir / "meshes");
     const MeshFileImage& image = generated().meshFile;
 
@@ -77,7 +76,6 @@ TEST(HeadModel, FilesReadBackThroughTheDemosReader) {
 
     TiXmlDocument xml((dir / "meshes" / "headModel.xml").string().c_str());
     EXPECT_TRUE(xml.LoadFile());
-    std::filesystem::remove_all(dir);
 }
 
 TEST(HeadModel, CountsLayoutAndIndicesFitTheDemo) {

@@ -2,6 +2,7 @@
 
 #include "MeshImages.h"
 #include "common/DemoError.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -58,12 +59,12 @@ class MeshFileTest : public ::testing::Test {
   protected:
     MeshFile read(const MeshFileImage& image) { return readBytes(encodeMeshFile(image)); }
     MeshFile readBytes(const std::string& bytes) {
-        return readMeshFile(directory_.writeBytes("head.dat", bytes));
+        return readMeshFile(directory_.write("head.dat", bytes));
     }
 
     // The reader refuses the bytes with a reason that names the file and says what is wrong.
     void expectRejected(const std::string& bytes, const std::string& reason) {
-        const std::string path = directory_.writeBytes("damaged.dat", bytes);
+        const std::string path = directory_.write("damaged.dat", bytes);
         try {
             readMeshFile(path);
             ADD_FAILURE() << "a damaged file was accepted; expected: " << reason;

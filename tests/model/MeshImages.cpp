@@ -1,9 +1,6 @@
 #include "MeshImages.h"
 
-#include <atomic>
 #include <cstring>
-#include <fstream>
-#include <random>
 #include <stdexcept>
 
 float markedValue(std::int32_t block, std::int32_t vertex, std::int32_t component) {
@@ -85,28 +82,4 @@ void patchInt32(std::string& bytes, std::size_t offset, std::int32_t value) {
     char raw[4];
     std::memcpy(raw, &value, 4);
     patchBytes(bytes, offset, std::string_view(raw, 4));
-}
-
-TemporaryDirectory::TemporaryDirectory() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("mirelda-model-" + std::to_string(std::random_device{}()) + "-" +
-             std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TemporaryDirectory::writeBytes(const std::string& name,
-                                           const std::string& bytes) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write test file " + file.string());
-    return file.string();
 }

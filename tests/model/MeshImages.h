@@ -34,19 +34,3 @@ std::size_t staticIndicesOffset(const MeshFileImage& image);
 // Overwrites bytes of an encoded image at `offset`: the one way the tests damage a file.
 void patchBytes(std::string& bytes, std::size_t offset, std::string_view replacement);
 void patchInt32(std::string& bytes, std::size_t offset, std::int32_t value);
-
-// A fresh directory under the system's temporary directory, removed with the object.
-class TemporaryDirectory {
-  public:
-    TemporaryDirectory();
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // Writes raw bytes to a file in the directory and returns its path.
-    std::string writeBytes(const std::string& name, const std::string& bytes) const;
-
-  private:
-    std::filesystem::path path_;
-};

@@ -3,6 +3,7 @@
 #include "model/MorphMesh.h"
 #include "render/RenderDevice.h"
 #include "render/ShaderD3D9.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <QSurface>
 #include <QWindow>
@@ -16,11 +17,11 @@ namespace {
 // normal blended the same way as the colour.
 std::string morphProbeVertexShader() {
     std::string source;
-    for (int channel = 0; channel < 7; ++channel)
+    for (int channel = 0; channel < morphChannelCount; ++channel)
         source += "float weight" + std::to_string(channel) + ";\n";
     source += "struct VertexInput {\n    float3 position : POSITION0;\n"
               "    float4 normal : NORMAL0;\n";
-    for (int channel = 0; channel < 7; ++channel) {
+    for (int channel = 0; channel < morphChannelCount; ++channel) {
         const std::string n = std::to_string(channel);
         source += "    float3 targetPosition" + n + " : TEXCOORD" + std::to_string(2 * channel) +
                   ";\n    float4 targetNormal" + n + " : TEXCOORD" +
@@ -30,7 +31,7 @@ std::string morphProbeVertexShader() {
         "};\nstruct VertexOutput { float4 position : POSITION; float4 colour : TEXCOORD0; };\n"
         "VertexOutput Main(VertexInput input)\n{\n"
         "    float3 position = input.position;\n    float4 colour = input.normal;\n";
-    for (int channel = 0; channel < 7; ++channel) {
+    for (int channel = 0; channel < morphChannelCount; ++channel) {
         const std::string n = std::to_string(channel);
         source += "    position += weight" + n + " * (input.targetPosition" + n +
                   " - input.position);\n    colour += weight" + n + " * (input.targetNormal" + n +
@@ -60,8 +61,8 @@ float4 Main(float4 colour : TEXCOORD0) : COLOR
 }
 )";
 
-constexpr std::int32_t width = 800;
-constexpr std::int32_t height = 600;
+constexpr std::int32_t width = backBufferSize.width;
+constexpr std::int32_t height = backBufferSize.height;
 constexpr std::uint32_t white = 0xFFFFFFFF;
 
 // Target k puts the head's one triangle around (targetX(k), 0) in clip space and colours it
@@ -128,8 +129,8 @@ class MorphMeshDrawTest : public ::testing::Test {
         window_.setSurfaceType(QSurface::OpenGLSurface);
         window_.resize(width, height);
         device_ = std::make_unique<RenderDevice>(WindowTarget{&window_, width, height});
-        model_ = loadHeadModel(directory_.writeBytes("probe.dat", encodeMeshFile(probeImage())),
-                               *device_, 7);
+        model_ = loadHeadModel(directory_.write("probe.dat", encodeMeshFile(probeImage())),
+                               *device_, morphChannelCount);
         morphVertexShader_ =
             createShader("morph.vsh", morphProbeVertexShader(), ShaderType::Vertex);
         staticVertexShader_ =
@@ -138,7 +139,7 @@ class MorphMeshDrawTest : public ::testing::Test {
     }
 
     ShaderD3D9* createShader(const std::string& name, const std::string& source, ShaderType type) {
-        return device_->createShader(directory_.writeBytes(name, source), type);
+        return device_->createShader(directory_.write(name, source), type);
     }
 
     // One frame of the head, bound the way the scene binds it.
@@ -220,7 +221,7 @@ TEST_F(MorphMeshDrawTest, EachChannelStreamCarriesItsTargetsPositionAndNormal) {
     EXPECT_EQ(device_->lastDraw().triangleCount, 2);
 
     // Channel i starts on t<i>; at weight 1 the head is that target, colour and all.
-    for (std::int32_t channel = 0; channel < 7; ++channel) {
+    for (std::int32_t channel = 0; channel < morphChannelCount; ++channel) {
         channels.setChannelWeight(1.0f, channel);
         SCOPED_TRACE("channel " + std::to_string(channel));
         expectOnlyTargetShown(drawHead(), channel);

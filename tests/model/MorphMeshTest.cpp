@@ -5,6 +5,7 @@
 #include "model/MeshFile.h"
 #include "model/VertexDeclarations.h"
 #include "render/RenderDevice.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <QSurface>
 #include <QWindow>
@@ -20,19 +21,19 @@ class MorphMeshTest : public ::testing::Test {
   protected:
     MorphMeshTest() {
         window_.setSurfaceType(QSurface::OpenGLSurface);
-        window_.resize(800, 600);
-        device_ = std::make_unique<RenderDevice>(WindowTarget{&window_, 800, 600});
+        window_.resize(backBufferSize.width, backBufferSize.height);
+        device_ = std::make_unique<RenderDevice>(WindowTarget{&window_});
     }
 
     // The head of an image with these target names, read back through the file reader.
     MeshFile meshFileWith(const std::vector<std::string>& targetNames,
                           const MeshShape& shape = {}) {
         return readMeshFile(
-            directory_.writeBytes("head.dat", encodeMeshFile(makeMeshImage(targetNames, shape))));
+            directory_.write("head.dat", encodeMeshFile(makeMeshImage(targetNames, shape))));
     }
 
     std::unique_ptr<MorphMesh> buildWith(const std::vector<std::string>& targetNames) {
-        return buildMorphMesh(*meshFileWith(targetNames).headMesh, *device_, 7);
+        return buildMorphMesh(*meshFileWith(targetNames).headMesh, *device_, morphChannelCount);
     }
 
     static std::vector<std::string> channelTargets(const MorphMesh& mesh) {
@@ -53,7 +54,7 @@ TEST_F(MorphMeshTest, ChannelsStartOnTheSevenSmallestNamesAtWeightZero) {
 
     EXPECT_THAT(channelTargets(*mesh),
                 ElementsAre("angry", "blink", "browUp", "cheekPuff", "frown", "jawOpen", "smile"));
-    for (std::int32_t channel = 0; channel < 7; ++channel)
+    for (std::int32_t channel = 0; channel < morphChannelCount; ++channel)
         EXPECT_EQ(mesh->channelSet.getChannelWeight(channel), 0.0f);
     // One buffer per target in file order, after the base buffer (the device's first).
     EXPECT_EQ(mesh->baseVertexBuffer, 0);
@@ -149,7 +150,7 @@ TEST_F(MorphMeshTest, DeclarationsReadPositionAndNormalFromEveryStream) {
 
     // Both lists are accepted by the device, one declaration per mesh.
     const MeshFile file = meshFileWith({"a", "b", "c", "d", "e", "f", "g"});
-    const auto morph = buildMorphMesh(*file.headMesh, *device_, 7);
+    const auto morph = buildMorphMesh(*file.headMesh, *device_, morphChannelCount);
     const auto staticBuffers = buildStaticMesh(*file.staticMesh, *device_);
     EXPECT_EQ(morph->vertexDeclaration, 0);
     EXPECT_EQ(staticBuffers->vertexDeclaration, 1);
@@ -159,10 +160,10 @@ TEST_F(MorphMeshTest, DeclarationsReadPositionAndNormalFromEveryStream) {
 
 TEST_F(MorphMeshTest, LoadHeadModelBuildsBothMeshesFromTheFile) {
     const std::vector<std::string> names{"h", "g", "f", "e", "d", "c", "b", "a"};
-    const std::string path = directory_.writeBytes(
+    const std::string path = directory_.write(
         "head.dat",
         encodeMeshFile(makeMeshImage(names, {.vertexCount = 6, .staticVertexCount = 9})));
-    const HeadModel model = loadHeadModel(path, *device_, 7);
+    const HeadModel model = loadHeadModel(path, *device_, morphChannelCount);
 
     EXPECT_THAT(channelTargets(*model.morphMesh), ElementsAre("a", "b", "c", "d", "e", "f", "g"));
     EXPECT_EQ(model.morphMesh->targetVertexBuffer("a"), 8);
@@ -171,11 +172,12 @@ TEST_F(MorphMeshTest, LoadHeadModelBuildsBothMeshesFromTheFile) {
     EXPECT_EQ(model.staticMesh->indexBuffer, 1);
     EXPECT_EQ(model.staticMesh->vertexDeclaration, 1);
 
-    EXPECT_THROW(loadHeadModel((directory_.path() / "missing.dat").string(), *device_, 7),
-                 DemoError);
+    EXPECT_THROW(
+        loadHeadModel((directory_.path() / "missing.dat").string(), *device_, morphChannelCount),
+        DemoError);
     const std::string tooFewNames =
-        directory_.writeBytes("few.dat", encodeMeshFile(makeMeshImage({"a", "b"})));
-    EXPECT_THROW(loadHeadModel(tooFewNames, *device_, 7), DemoError);
+        directory_.write("few.dat", encodeMeshFile(makeMeshImage({"a", "b"})));
+    EXPECT_THROW(loadHeadModel(tooFewNames, *device_, morphChannelCount), DemoError);
 }
 
 } // namespace

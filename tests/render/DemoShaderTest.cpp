@@ -1,4 +1,5 @@
 #include "GlTestSupport.h"
+#include "model/MorphChannelSet.h"
 #include "render/Camera.h"
 #include "render/ColorRamp.h"
 #include "render/NoiseVolume.h"
@@ -14,9 +15,9 @@
 
 namespace {
 constexpr std::uint32_t black = 0xFF000000;
-constexpr int width = 800;
-constexpr int height = 600;
-constexpr int channelCount = 7;
+constexpr int width = backBufferSize.width;
+constexpr int height = backBufferSize.height;
+constexpr int channelCount = morphChannelCount;
 
 struct PixelStats {
     int count = 0;

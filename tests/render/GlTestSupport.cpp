@@ -1,32 +1,9 @@
 #include "GlTestSupport.h"
 
-#include <fstream>
-#include <unistd.h>
-
 GlTestDevice::GlTestDevice() {
     window.setSurfaceType(QSurface::OpenGLSurface);
-    window.resize(800, 600);
-    device = std::make_unique<RenderDevice>(WindowTarget{&window, 800, 600});
-}
-
-TempShaderDir::TempShaderDir() {
-    static int counter = 0;
-    directory_ =
-        std::filesystem::temp_directory_path() /
-        ("mirelda-render-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(directory_);
-}
-
-TempShaderDir::~TempShaderDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-}
-
-std::filesystem::path TempShaderDir::write(const std::string& name,
-                                           const std::string& source) const {
-    const std::filesystem::path path = directory_ / name;
-    std::ofstream(path, std::ios::binary) << source;
-    return path;
+    window.resize(backBufferSize.width, backBufferSize.height);
+    device = std::make_unique<RenderDevice>(WindowTarget{&window});
 }
 
 std::int32_t createPositionNormalDeclaration(RenderDevice& device) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/RenderDevice.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <QWindow>
 #include <cstdint>
@@ -14,19 +15,6 @@ struct GlTestDevice {
     GlTestDevice();
     QWindow window;
     std::unique_ptr<RenderDevice> device;
-};
-
-// A directory of shader files written by a test, removed with it.
-class TempShaderDir {
-  public:
-    TempShaderDir();
-    ~TempShaderDir();
-    TempShaderDir(const TempShaderDir&) = delete;
-    TempShaderDir& operator=(const TempShaderDir&) = delete;
-    std::filesystem::path write(const std::string& name, const std::string& source) const;
-
-  private:
-    std::filesystem::path directory_;
 };
 
 // A vertex in the layout of the meshes: position, then a four-float normal. The test shaders

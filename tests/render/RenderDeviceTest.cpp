@@ -39,7 +39,7 @@ struct ColourShaders {
         device.bindShader(vertex);
         device.bindShader(pixel);
     }
-    TempShaderDir dir;
+    TemporaryDirectory dir;
     ShaderD3D9* vertex = nullptr;
     ShaderD3D9* pixel = nullptr;
 };

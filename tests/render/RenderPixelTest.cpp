@@ -19,8 +19,8 @@ namespace {
 constexpr std::uint32_t white = 0xFFFFFFFF;
 constexpr std::uint32_t red = 0xFFFF0000;
 constexpr std::uint32_t green = 0xFF00FF00;
-constexpr int width = 800;
-constexpr int height = 600;
+constexpr int width = backBufferSize.width;
+constexpr int height = backBufferSize.height;
 
 struct ScreenPoint {
     double x; // pixels from the left
@@ -102,7 +102,7 @@ struct ColourScene {
     }
 
     GlTestDevice gl;
-    TempShaderDir dir;
+    TemporaryDirectory dir;
     Camera camera = startCamera();
     ShaderD3D9* vertexShader = nullptr;
     ShaderD3D9* pixelShader = nullptr;

@@ -41,7 +41,7 @@ TEST(ShaderConstants, EachShaderLooksEachNameUpOnce) {
 
 TEST(ShaderConstants, UnreferencedOrUnknownNamesFailAtEveryUse) {
     GlTestDevice gl;
-    TempShaderDir dir;
+    TemporaryDirectory dir;
     const auto path = dir.write("partial.psh", R"(
 float4 used;
 float4 declaredOnly;
@@ -81,7 +81,7 @@ float4 Main(float2 uv : TEXCOORD0) : COLOR
 
 TEST(ShaderConstants, SamplersTakeUnitsInDeclarationOrder) {
     GlTestDevice gl;
-    TempShaderDir dir;
+    TemporaryDirectory dir;
     // Declared neither in the order of use nor alphabetically, with a constant in between.
     const auto path = dir.write("samplers.psh", R"(
 sampler2D zeta;
@@ -134,7 +134,7 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
 
 TEST(ShaderCompile, FailuresNameTheFileAndCarryTheCompilerMessages) {
     GlTestDevice gl;
-    TempShaderDir dir;
+    TemporaryDirectory dir;
     // The reason travels in the exception alone: the entry point writes it once.
     auto expectRefused = [&](const std::filesystem::path& path, ShaderType type,
                              const std::string& reasonPart) {

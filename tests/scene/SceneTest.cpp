@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int width = 800;
-constexpr int height = 600;
+constexpr int width = backBufferSize.width;
+constexpr int height = backBufferSize.height;
 constexpr float quadHalf = 20.0f;
 constexpr float shiftX = 60.0f;
 const glm::vec3 quadCentre(0.0f, -10.0f, 0.0f);

@@ -6,8 +6,8 @@
 
 HeadShots::HeadShots() {
     window_.setSurfaceType(QSurface::OpenGLSurface);
-    window_.resize(800, 600);
-    scene_ = std::make_unique<Scene>(WindowTarget{&window_, 800, 600});
+    window_.resize(backBufferSize.width, backBufferSize.height);
+    scene_ = std::make_unique<Scene>(WindowTarget{&window_});
 }
 
 QImage HeadShots::shot(const Pose& pose, float yawDegrees) {
@@ -42,7 +42,8 @@ QImage HeadShots::render(const Pose& pose) {
     }
     scene_->renderFrame(1.0f / 60.0f);
     const std::vector<std::uint32_t> pixels = scene_->readBackBuffer();
-    return QImage(reinterpret_cast<const uchar*>(pixels.data()), 800, 600, QImage::Format_ARGB32)
+    return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
+                  backBufferSize.height, QImage::Format_ARGB32)
         .copy();
 }
 
