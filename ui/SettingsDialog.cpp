@@ -10,6 +10,7 @@
 #include "ui/WindowFrame.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QWindow>
@@ -58,16 +59,39 @@ void SettingsDialog::fillTargetTree() {
     }
 }
 
-// Qt signals stand in for the dialog's messages: mouse clicks and double clicks on a channel
-// row, and any change the user makes to the slider. Code that moves the slider blocks its
-// signals, so only the user reaches onWeightScroll. Tree signals are not connected: the tree's
-// selection is read only when a channel row is double-clicked.
+namespace {
+
+// Item views report a double click of any button; only the left button's reaches the list.
+class LeftDoubleClickOnly final : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+// Qt signals stand in for the dialog's messages: left-button clicks and double clicks on a
+// channel row, and every action the user takes on the slider (a drag step, a click beside the
+// thumb, a key, the end of a drag), whether or not it changes the value. Code that moves the
+// slider blocks its signals, so only the user reaches onWeightScroll. Tree signals are not
+// connected: the tree's selection is read only when a channel row is double-clicked.
 void SettingsDialog::connectDialogMessages() {
+    QWidget* rows = channelList_->viewport();
+    rows->installEventFilter(new LeftDoubleClickOnly(rows));
     QObject::connect(channelList_.data(), &QAbstractItemView::clicked, channelList_.data(),
                      [this](const QModelIndex& index) { onChannelClick(index, false); });
     QObject::connect(channelList_.data(), &QAbstractItemView::doubleClicked, channelList_.data(),
                      [this](const QModelIndex& index) { onChannelClick(index, true); });
-    QObject::connect(weightSlider_.data(), &Trackbar::valueChanged, weightSlider_.data(),
+    QObject::connect(weightSlider_.data(), &Trackbar::actionTriggered, weightSlider_.data(),
+                     [this] { onWeightScroll(); });
+    QObject::connect(weightSlider_.data(), &Trackbar::sliderReleased, weightSlider_.data(),
                      [this] { onWeightScroll(); });
 }
 

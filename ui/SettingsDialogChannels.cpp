@@ -72,12 +72,13 @@ void SettingsDialog::assignSelectedTarget(int row) {
     channelList_->topLevelItem(row)->setText(targetColumn, QString::fromLatin1(name));
 }
 
-// The slider edits the first selected row; with no row selected it changes nothing.
+// The slider edits the first selected row; with no row selected it changes nothing. An action
+// is reported before the slider takes its value, so the thumb's position is what counts.
 void SettingsDialog::onWeightScroll() {
     const int row = firstSelectedRow();
     if (row < 0)
         return;
-    const float weight = weightAtSliderPosition(weightSlider_->value());
+    const float weight = weightAtSliderPosition(weightSlider_->sliderPosition());
     channels_->setChannelWeight(weight, row);
     updateWeightLabel(weight);
 }

@@ -9,3 +9,9 @@ SettingsDialogWindow::SettingsDialogWindow() : QWidget(nullptr) {}
 void SettingsDialogWindow::closeEvent(QCloseEvent* event) {
     event->setAccepted(!event->spontaneous());
 }
+
+// Every control hands Tab and Shift+Tab up to its window; refusing here keeps the focus where
+// the user put it.
+bool SettingsDialogWindow::focusNextPrevChild(bool /*next*/) {
+    return false;
+}

@@ -111,10 +111,14 @@ TEST_F(MorphMeshTest, ChannelsPlayAnyNameAndOnlySevenExist) {
 
     channels.setChannelWeight(0.25f, 6);
     EXPECT_EQ(channels.getChannelWeight(6), 0.25f);
-    EXPECT_THROW(channels.getChannelTarget(7), DemoError);
-    EXPECT_THROW(channels.setChannelTarget("a", 7), DemoError);
-    EXPECT_THROW(channels.getChannelWeight(7), DemoError);
-    EXPECT_THROW(channels.setChannelWeight(1.0f, 7), DemoError);
+    for (const std::int32_t outside : {-1, 7}) {
+        EXPECT_THROW(channels.getChannelTarget(outside), DemoError);
+        EXPECT_THROW(channels.setChannelTarget("a", outside), DemoError);
+        EXPECT_THROW(channels.getChannelWeight(outside), DemoError);
+        EXPECT_THROW(channels.setChannelWeight(1.0f, outside), DemoError);
+    }
+    EXPECT_EQ(channels.getChannelWeight(0), 0.0f); // a refused write touches no channel
+    EXPECT_EQ(channels.getChannelTarget(0), "h");
 
     // Any name is accepted; the lookup at draw time is what fails.
     channels.setChannelTarget("notInTheFile", 3);

@@ -105,10 +105,33 @@ TEST_F(ChannelListTest, KeyboardSelectionIsNotAClick) {
     EXPECT_EQ(label().text(), QString("0.25"));
     EXPECT_EQ(label().geometry(), labelAfterClick);
 
-    // The next slider movement writes its position into the newly selected channel.
+    // Pressing and releasing the thumb without moving it writes its position into the newly
+    // selected channel; so does any later action on the slider.
+    const QPoint thumb = slider().thumbRect().center();
+    QTest::mousePress(&slider(), Qt::LeftButton, {}, thumb);
+    QTest::mouseRelease(&slider(), Qt::LeftButton, {}, thumb);
+    EXPECT_EQ(channels_->getChannelWeight(2), 0.25f);
     QTest::keyClick(&slider(), Qt::Key_Right);
     EXPECT_EQ(channels_->getChannelWeight(2), 0.26f);
     EXPECT_EQ(channels_->getChannelWeight(1), 0.25f);
+}
+
+TEST_F(ChannelListTest, TabLeavesTheFocusWhereItIs) {
+    QWidget& window = *dialog_->dialogWindow();
+    tree().expandItem(tree().topLevelItem(0));
+    tree().setCurrentItem(tree().topLevelItem(0));
+    for (QWidget* control : {static_cast<QWidget*>(&tree()), static_cast<QWidget*>(&list()),
+                             static_cast<QWidget*>(&slider())}) {
+        control->setFocus();
+        ASSERT_EQ(window.focusWidget(), control);
+        QTest::keyClick(control, Qt::Key_Tab);
+        EXPECT_EQ(window.focusWidget(), control) << control->metaObject()->className();
+        QTest::keyClick(control, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(window.focusWidget(), control) << control->metaObject()->className();
+    }
+    // Keys inside a control still work.
+    QTest::keyClick(&tree(), Qt::Key_Down);
+    EXPECT_EQ(tree().currentItem(), tree().topLevelItem(0)->child(0));
 }
 
 TEST_F(ChannelListTest, SliderWithoutSelectedRowChangesNothing) {
@@ -157,10 +180,12 @@ TEST_F(ChannelListTest, DoubleClickPutsTheSelectedTargetOnTheChannel) {
     expected[4] = "sneer";
     EXPECT_EQ(targets(), expected);
 
-    // A single click only shows the weight.
+    // A single click only shows the weight, and only the left button double-clicks.
     tree().expandItem(tree().topLevelItem(0));
     clickTreeItem(tree().topLevelItem(0)->child(0)); // Eyes / blink
     clickRow(6);
+    doubleClickRow(5, Qt::RightButton);
+    doubleClickRow(5, Qt::MiddleButton);
     EXPECT_EQ(targets(), expected);
 }
 

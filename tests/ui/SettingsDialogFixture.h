@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DisplaySizes.h"
 #include "model/MorphChannelSet.h"
 #include "ui/SettingsDialog.h"
 
@@ -10,8 +11,8 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
-// A real main window (800 by 600, hidden as at start-up), seven channels, and the settings
-// dialog created from a group file in a temporary working directory.
+// A real main window (its start frame size, hidden as at start-up), seven channels, and the
+// settings dialog created from a group file in a temporary working directory.
 class SettingsDialogFixture : public ::testing::Test {
   protected:
     // The last group's name holds the two bytes of a UTF-8 "e acute".
@@ -48,7 +49,7 @@ class SettingsDialogFixture : public ::testing::Test {
         writeGroupFile(groups);
         ASSERT_TRUE(QDir::setCurrent(directory_.path()));
         mainWindow_ = std::make_unique<QWindow>();
-        mainWindow_->setGeometry(100, 80, 800, 600);
+        mainWindow_->setGeometry(100, 80, mainWindowFrameSize.width, mainWindowFrameSize.height);
         channels_ = std::make_unique<MorphChannelSet>(std::move(targets));
         dialog_ = createSettingsDialog(mainWindow_.get(), channels_.get());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_->dialogWindow()));
@@ -65,12 +66,15 @@ class SettingsDialogFixture : public ::testing::Test {
     }
     // What a real double click delivers: a click, then a second press that arrives as a
     // double-click event, then its release. QTest::mouseDClick alone sends only the middle one.
-    static void doubleClick(QWidget* viewport, QPoint position) {
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, position);
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, position);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, position);
+    static void doubleClick(QWidget* viewport, QPoint position,
+                            Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(viewport, button, {}, position);
+        QTest::mouseDClick(viewport, button, {}, position);
+        QTest::mouseRelease(viewport, button, {}, position);
     }
-    void doubleClickRow(int row) { doubleClick(list().viewport(), rowCentre(row)); }
+    void doubleClickRow(int row, Qt::MouseButton button = Qt::LeftButton) {
+        doubleClick(list().viewport(), rowCentre(row), button);
+    }
     void clickTreeItem(QTreeWidgetItem* item) {
         tree().scrollToItem(item);
         QTest::mouseClick(tree().viewport(), Qt::LeftButton, {},
