@@ -4,6 +4,7 @@
 // 16-bit indices on the way.
 #include "GltfModelBuilder.h"
 #include "ModelImporter.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,8 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 void bench(const char* label, const TestHeadShape& shape, double goalSeconds) {
-    const fs::path dir = fs::temp_directory_path() / "mirelda-import-bench";
-    fs::create_directories(dir);
+    const TemporaryDirectory directory;
+    const fs::path& dir = directory.path();
     const fs::path model = dir / "head.glb";
     makeTestHead(shape).write(model);
 
@@ -37,7 +38,6 @@ void bench(const char* label, const TestHeadShape& shape, double goalSeconds) {
                 shape.targetCount, static_cast<double>(fs::file_size(model)) / 1e6,
                 summary.head.writtenVertices, seconds.front(), seconds[runs / 2], runs,
                 goalSeconds);
-    fs::remove_all(dir);
 }
 
 } // namespace

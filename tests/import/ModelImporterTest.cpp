@@ -9,6 +9,7 @@
 #include "MeshImages.h"
 #include "TwoQuads.h"
 #include "model/MeshFile.h"
+#include "tests/support/TemporaryDirectory.h"
 #include "ui/MorphGroupFile.h"
 
 #include <cmath>
@@ -52,8 +53,8 @@ void expectNear(const glm::vec3& actual, const glm::vec3& expected, const std::s
 
 TEST(ModelImporter, PlacesMatchesAndPadsTheTargetsOfTwoMeshes) {
     TemporaryDirectory dir;
-    dir.writeBytes("quads.bin", twoQuadsBin());
-    const fs::path model = dir.writeBytes("quads.gltf", twoQuadsGltf("quads.bin"));
+    dir.write("quads.bin", twoQuadsBin());
+    const fs::path model = dir.write("quads.gltf", twoQuadsGltf("quads.bin"));
     const fs::path out = dir.path() / "out";
     const ImportSummary summary = importModel(model, out);
 
@@ -150,7 +151,7 @@ TEST(ModelImporter, SimplifiesPastSixteenBitIndicesKeepingTargetValuesExact) {
     builder.addNode(builder.addMesh("Ball", {primitive}, {"bulge"}));
 
     TemporaryDirectory dir;
-    const fs::path model = dir.writeBytes("ball.gltf", builder.gltfText());
+    const fs::path model = dir.write("ball.gltf", builder.gltfText());
     const ImportSummary summary = importModel(model, dir.path());
     EXPECT_GT(summary.head.weldedVertices, 65536u);
     EXPECT_LE(summary.head.writtenVertices, 65536u);
@@ -186,18 +187,18 @@ std::map<fs::path, std::string> snapshot(const fs::path& directory) {
 TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
     TemporaryDirectory dir;
     const std::string bin = twoQuadsBin();
-    dir.writeBytes("quads.bin", bin);
+    dir.write("quads.bin", bin);
     const fs::path out = dir.path() / "out";
-    importModel(dir.writeBytes("good.gltf", twoQuadsGltf("quads.bin")), out);
+    importModel(dir.write("good.gltf", twoQuadsGltf("quads.bin")), out);
     const auto before = snapshot(out);
 
     std::string nanPosition = bin;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     std::memcpy(nanPosition.data(), &nan, 4);
-    dir.writeBytes("nan.bin", nanPosition);
+    dir.write("nan.bin", nanPosition);
     std::string badIndex = bin;
     badIndex[48] = 9;
-    dir.writeBytes("index.bin", badIndex);
+    dir.write("index.bin", badIndex);
     const std::string glb = makeTestHead({8, 12, 7}).glb();
     GltfModelBuilder noTargets;
     const std::vector<glm::vec3> triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -225,7 +226,7 @@ TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
     };
     for (const auto& [name, bytes, fault] : cases) {
         try {
-            importModel(dir.writeBytes(name, bytes), out);
+            importModel(dir.write(name, bytes), out);
             ADD_FAILURE() << name << " was imported";
         } catch (const ImportError& error) {
             const std::string message = error.what();
