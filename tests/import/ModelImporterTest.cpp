@@ -7,6 +7,7 @@
 #include "GltfModelBuilder.h"
 #include "ImportError.h"
 #include "MeshImages.h"
+#include "TargetGroups.h"
 #include "TwoQuads.h"
 #include "model/MeshFile.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -169,6 +170,22 @@ TEST(ModelImporter, SimplifiesPastSixteenBitIndicesKeepingTargetValuesExact) {
         ASSERT_NEAR(glm::length(local), 1.0f, 1e-4f) << "vertex " << v << " left the sphere";
         ASSERT_NEAR(bulge[v].z - base[v].z, scale * 0.5f * local.x * local.x, 1e-3f)
             << "vertex " << v;
+    }
+}
+
+TEST(ModelImporter, GroupsArkitNamesByPrefixInFaceOrderAndOthersByMesh) {
+    const std::vector<MorphGroup> groups =
+        groupTargets({"mouthSmileLeft", "smirk", "eyebrowRaise", "Jaw_Open", "browInnerUp", "x"},
+                     {"Face", "Face", "Face", "Face", "Face", ""});
+    const std::vector<MorphGroup> expected{{"Brows", {"browInnerUp"}},
+                                           {"Jaw", {"Jaw_Open"}},
+                                           {"Mouth", {"mouthSmileLeft"}},
+                                           {"Face", {"smirk", "eyebrowRaise"}},
+                                           {"Other", {"x"}}};
+    ASSERT_EQ(groups.size(), expected.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(groups[g].name, expected[g].name);
+        EXPECT_EQ(groups[g].targetNames, expected[g].targetNames) << groups[g].name;
     }
 }
 
