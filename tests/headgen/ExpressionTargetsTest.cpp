@@ -9,6 +9,7 @@
 #include <glm/geometric.hpp>
 #include <gtest/gtest.h>
 #include <map>
+#include <numbers>
 #include <random>
 #include <set>
 #include <sstream>
@@ -334,7 +335,7 @@ TEST(ExpressionTargets, GazeTurnsTheEyeballRigidlyAboutItsCentre) {
         EXPECT_LT(offCentre, 5e-3) << name;
         const glm::dvec3 tip = moved[apex] - centre, rest = head.base.positions[apex] - centre;
         const double degrees = std::acos(glm::dot(glm::normalize(tip), glm::normalize(rest))) *
-                               180.0 / 3.14159265358979;
+                               180.0 / std::numbers::pi;
         EXPECT_NEAR(degrees, 25.0, 2.0) << name;
         EXPECT_GT(glm::dot(tip - rest, direction), 2.5) << name;
         // The other eye stays.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 
 using namespace landmarks;
 
@@ -77,6 +78,7 @@ Vec3 gaze(const VertexView& v, double azimuth, double elevation) {
         const Vec3 tilted{turned.x, turned.y * ce + turned.z * se, -turned.y * se + turned.z * ce};
         return leftEyeCentre + tilted;
     }
+    // The upper lid keeps to the top of the iris, following a look down further than one up.
     const double upper = elevation > 0.0 ? 0.3 * elevation : 0.55 * elevation;
     const double lower = 0.15 * elevation;
     return turnLeftLids(shiftLids(v.p, upper, lower), 0.12 * azimuth);
@@ -123,7 +125,7 @@ Vec3 tongueOutShape(const Vec3& p) {
 }
 
 std::vector<TargetRecipe> targetRecipes() {
-    const double gazeAngle = 25.0 * 3.14159265358979323846 / 180.0;
+    const double gazeAngle = 25.0 * std::numbers::pi / 180.0;
     return {
         // Brows.
         {"browInnerUp", "Brows", Side::Both,
