@@ -209,6 +209,39 @@ TEST(DemoShaders, MorphMovesTheHeadTowardEachWeightedTarget) {
     }
 }
 
+// Each channel on its own: a different target per channel, moved, and on every other channel
+// turned away from the light, so a channel that reads its neighbour's stream or weight puts the
+// head in the wrong place or lights it wrongly.
+TEST(DemoShaders, EveryChannelBlendsItsOwnTarget) {
+    MorphTriangle triangle;
+    const PixelStats facing = triangle.draw({0, 0, 0, 0, 0, 0, 0});
+    const auto offsetOf = [](int channel) {
+        return glm::vec3(-90.0f + 30.0f * static_cast<float>(channel),
+                         static_cast<float>(channel % 2 == 0 ? 20 : -20), 0.0f);
+    };
+    for (int channel = 0; channel < channelCount; ++channel) {
+        const glm::vec3 offset = offsetOf(channel);
+        std::array<TestVertex, 3> target = moved(offset.x, offset.y);
+        if (channel % 2 == 0)
+            for (TestVertex& v : target)
+                v.b = -1; // normal z
+        triangle.setTarget(channel, triangle.createBuffer(target));
+    }
+    for (int channel = 0; channel < channelCount; ++channel) {
+        std::array<float, channelCount> weights{};
+        weights[static_cast<std::size_t>(channel)] = 1.0f;
+        const PixelStats stats = triangle.draw(weights);
+        const glm::dvec2 expected =
+            triangle.project(glm::vec3(0, -40.0f / 3, 0) + offsetOf(channel));
+        EXPECT_NEAR(stats.centreX, expected.x, 1.0) << "channel " << channel;
+        EXPECT_NEAR(stats.centreY, expected.y, 1.0) << "channel " << channel;
+        if (channel % 2 == 0)
+            EXPECT_LT(stats.meanLuminance, facing.meanLuminance - 30) << "channel " << channel;
+        else
+            EXPECT_GT(stats.meanLuminance, facing.meanLuminance - 10) << "channel " << channel;
+    }
+}
+
 TEST(DemoShaders, BlendedNormalsLightTheHeadAndItStaysBright) {
     MorphTriangle triangle;
     std::array<TestVertex, 3> facingAway = MorphTriangle::baseVertices();
