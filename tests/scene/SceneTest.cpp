@@ -4,6 +4,9 @@
 #include "model/MeshFileWriter.h"
 
 #include <QDir>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions_4_5_Core>
+#include <QOpenGLVersionFunctionsFactory>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <algorithm>
@@ -160,6 +163,43 @@ TEST_F(SceneTest, BackgroundIsWhiteAndTheStaticMeshIsDrawnToo) {
     ASSERT_TRUE(box.has_value());
     EXPECT_NEAR((box->left + box->right + 1) / 2.0, staticMiddle.x, 1.5);
     EXPECT_NEAR((box->top + box->bottom + 1) / 2.0, staticMiddle.y, 1.5);
+}
+
+// The sampler state the frame leaves on each texture unit: the noise repeats across the head,
+// the ramp's ends hold, and neither filter reads the ramp's mip levels, which are never filled.
+TEST_F(SceneTest, NoiseWrapsRampClampsAndNeitherReadsMipLevels) {
+    frame();
+    auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_4_5_Core>(
+        QOpenGLContext::currentContext());
+    ASSERT_NE(gl, nullptr);
+    GLint units = 0;
+    gl->glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
+    int volumes = 0;
+    int ramps = 0;
+    for (GLint unit = 0; unit < std::min(units, 16); ++unit) {
+        gl->glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        GLint volume = 0, ramp = 0, sampler = 0;
+        gl->glGetIntegerv(GL_TEXTURE_BINDING_3D, &volume);
+        gl->glGetIntegerv(GL_TEXTURE_BINDING_2D, &ramp);
+        gl->glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        if (volume == 0 && ramp == 0)
+            continue;
+        ASSERT_NE(sampler, 0) << "unit " << unit;
+        auto parameter = [&](GLenum name) {
+            GLint value = 0;
+            gl->glGetSamplerParameteriv(static_cast<GLuint>(sampler), name, &value);
+            return value;
+        };
+        const GLint address = volume != 0 ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), address) << "unit " << unit;
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), address) << "unit " << unit;
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR) << "unit " << unit;
+        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR) << "unit " << unit;
+        ++(volume != 0 ? volumes : ramps);
+    }
+    gl->glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(volumes, 1);
+    EXPECT_EQ(ramps, 1);
 }
 
 TEST_F(SceneTest, ATargetTheMeshLacksFailsAtTheNextFrame) {
