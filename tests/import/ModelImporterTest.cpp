@@ -253,6 +253,17 @@ TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {
         }
         EXPECT_EQ(snapshot(out), before) << name << " changed the output directory";
     }
+
+    // A good model whose mesh file cannot be replaced (a directory stands in its place) must
+    // not leave the new group file beside the old mesh.
+    const fs::path blocked = dir.path() / "blocked";
+    importModel(dir.path() / "good.gltf", blocked);
+    fs::remove(blocked / "data/meshes/headModelNew.dat");
+    fs::create_directories(blocked / "data/meshes/headModelNew.dat/keep");
+    std::ofstream(blocked / "data/meshes/headModel.xml") << "<MorphGroups/>";
+    const auto blockedBefore = snapshot(blocked);
+    EXPECT_THROW(importModel(dir.path() / "good.gltf", blocked), ImportError);
+    EXPECT_EQ(snapshot(blocked), blockedBefore);
 }
 
 } // namespace

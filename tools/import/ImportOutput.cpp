@@ -61,6 +61,36 @@ void makeDirectories(const fs::path& directory, WriteRollback& rollback) {
         throw ImportError(directory.string() + " is not a directory");
 }
 
+// Renames both temporary files into place. Two renames cannot be one atomic step, so the
+// first file's previous version is kept as a hard link until the second rename has succeeded:
+// if it fails, the first is put back and the directory holds the old pair, not a mixed one.
+void replacePair(const fs::path& firstTemp, const fs::path& first, const fs::path& secondTemp,
+                 const fs::path& second, WriteRollback& rollback) {
+    const fs::path firstBackup = firstTemp.string() + ".previous";
+    std::error_code error;
+    const bool hadFirst = fs::exists(first, error);
+    if (hadFirst) {
+        fs::create_hard_link(first, firstBackup, error);
+        if (error)
+            throw ImportError("cannot keep " + first.string() +
+                              " while replacing it: " + error.message());
+    }
+    rollback.madeFile(firstBackup);
+    fs::rename(firstTemp, first, error);
+    if (!error)
+        fs::rename(secondTemp, second, error);
+    if (error) {
+        std::error_code ignored;
+        if (hadFirst)
+            fs::rename(firstBackup, first, ignored);
+        else
+            fs::remove(first, ignored);
+        throw ImportError("cannot replace the files in " + first.parent_path().string() + ": " +
+                          error.message());
+    }
+    fs::remove(firstBackup, error);
+}
+
 } // namespace
 
 void writeImportedModel(ImportedModel& model, const fs::path& directory) {
@@ -80,13 +110,7 @@ void writeImportedModel(ImportedModel& model, const fs::path& directory) {
     rollback.madeFile(groupTemp);
     writeBytes(meshTemp, meshBytes);
     writeBytes(groupTemp, groupText);
-    std::error_code error;
-    fs::rename(groupTemp, groupFile, error);
-    if (!error)
-        fs::rename(meshTemp, meshFile, error);
-    if (error)
-        throw ImportError("cannot replace the files in " + meshes.string() + ": " +
-                          error.message());
+    replacePair(groupTemp, groupFile, meshTemp, meshFile, rollback);
     rollback.commit();
     model.summary.meshFile = meshFile;
     model.summary.groupFile = groupFile;
