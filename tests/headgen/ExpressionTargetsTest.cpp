@@ -458,6 +458,9 @@ TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
                      {"mouthPressLeft", 1.0},
                      {"mouthPressRight", 1.0},
                      {"mouthShrugLower", 1.0}});
+    // The tongue on its way out, where its straight paths pass the teeth and lips.
+    mixes.push_back({{"tongueOut", 0.3}});
+    mixes.push_back({{"tongueOut", 0.6}, {"jawOpen", 0.2}});
     // And seven channels at random weights, as the demo plays them.
     std::mt19937 random(2024);
     std::uniform_real_distribution<double> weight(0.0, 1.0);
@@ -474,10 +477,6 @@ TEST(ExpressionTargets, NoMixTearsTheSkinCrossesItOrReachesIntoAnEye) {
             weights["mouthClose"] =
                 weights.count("tongueOut") ? 0.0 : std::min(open, weights["mouthClose"]);
         }
-        // Every vertex of a target moves on a straight line, and the tongue leaves the mouth
-        // over the lower teeth: only the whole way out is it clear of them.
-        if (weights.count("tongueOut"))
-            weights["tongueOut"] = 1.0;
         mixes.push_back(weights);
     }
 

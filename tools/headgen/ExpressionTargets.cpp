@@ -109,18 +109,19 @@ double lipFrontsWeight(const Vec3& p) {
 
 // The tongue pushed out between the parted lips: in the jaw's frame, its middle line rises
 // over the lower teeth and runs forwards out of the mouth, its tip dipping a little over the
-// lower lip; it stretches, narrows and thins as it goes. A shear along the tongue's length, so
-// that no part of it can fold.
+// lower lip; it stretches, narrows and thins as it goes, its thickness taken about the rest
+// pose's rising middle line. A shear along the tongue's length, so that no part of it can fold.
 Vec3 tongueOutShape(const Vec3& p) {
     const double length = tongue::tipZ - tongue::rootZ;
     const double s = (p.z - tongue::rootZ) / length;
     const double rootZ = tongue::rootZ + 8.0;
     const double tipZ = 64.0;
     const double middle =
-        tongue::middleY + 9.0 * smoothStep(0.1, 0.4, s) - 2.5 * smoothStep(0.75, 1.05, s);
+        tongue::middleY + 9.5 * smoothStep(0.1, 0.4, s) - 3.0 * smoothStep(0.75, 1.05, s);
     const double narrowing = 1.0 - 0.25 * std::clamp(s, 0.0, 1.0);
-    const double thinning = 1.0 - 0.3 * std::clamp(s, 0.0, 1.0);
-    return {p.x * narrowing, middle + (p.y - tongue::middleY) * thinning,
+    const double thinning = 1.0 - 0.5 * std::clamp(s, 0.0, 1.0);
+    return {p.x * narrowing,
+            middle + (p.y - tongue::middleAt(p.z)) / tongue::thicknessAt(p.z) * thinning,
             rootZ + s * (tipZ - rootZ)};
 }
 

@@ -103,7 +103,7 @@ GeneratedHead generateHead() {
                HeadPart::LowerTeeth);
     appendPart(head, parts,
                adaptiveSymmetricSurface(
-                   tongueDistance, uniformGrid(16.0, {0.0, -67.0, 2.0}, {0.0, -54.0, 39.0}, 0.5),
+                   tongueDistance, uniformGrid(16.0, {0.0, -67.0, 2.0}, {0.0, -49.0, 39.0}, 0.5),
                    tongueMeshing()),
                HeadPart::Tongue);
     appendPart(head, parts,

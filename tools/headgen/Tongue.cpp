@@ -1,13 +1,24 @@
 #include "Tongue.h"
 
+#include "Deformation.h"
 #include "HeadShape.h"
 #include "Sdf.h"
 #include "Teeth.h"
 
 #include <cmath>
 
+double tongue::middleAt(double z) {
+    return middleY + 7.0 * smoothStep(4.0, tipZ, z);
+}
+
+double tongue::thicknessAt(double z) {
+    return 1.0 - 0.5 * smoothStep(15.0, tipZ, z);
+}
+
 double tongueDistance(const Vec3& p) {
-    const Vec3 q{std::abs(p.x), p.y, p.z};
+    // Built straight and full-bodied about middleY, then bent and thinned along its length.
+    const Vec3 q{std::abs(p.x),
+                 tongue::middleY + (p.y - tongue::middleAt(p.z)) / tongue::thicknessAt(p.z), p.z};
     const double length = tongue::tipZ - tongue::rootZ;
     // Broad at the root, narrowing and thinning to a rounded tip.
     double d = ellipsoidDistance(q, {0.0, tongue::middleY, tongue::rootZ + 0.5 * length},
