@@ -118,8 +118,8 @@ Vec3 tongueOutShape(const Vec3& p) {
     const double tipZ = 64.0;
     const double middle =
         tongue::middleY + 9.5 * smoothStep(0.1, 0.4, s) - 3.0 * smoothStep(0.75, 1.05, s);
-    const double narrowing = 1.0 - 0.25 * std::clamp(s, 0.0, 1.0);
-    const double thinning = 1.0 - 0.5 * std::clamp(s, 0.0, 1.0);
+    const double narrowing = 1.0 - 0.3 * std::clamp(s, 0.0, 1.0);
+    const double thinning = 1.0 - 0.65 * std::clamp(s, 0.0, 1.0);
     return {p.x * narrowing,
             middle + (p.y - tongue::middleAt(p.z)) / tongue::thicknessAt(p.z) * thinning,
             rootZ + s * (tipZ - rootZ)};

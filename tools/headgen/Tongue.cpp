@@ -12,7 +12,7 @@ double tongue::middleAt(double z) {
 }
 
 double tongue::thicknessAt(double z) {
-    return 1.0 - 0.5 * smoothStep(15.0, tipZ, z);
+    return 1.0 - 0.4 * smoothStep(15.0, tipZ, z);
 }
 
 double tongueDistance(const Vec3& p) {

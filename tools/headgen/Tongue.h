@@ -13,7 +13,7 @@ namespace tongue {
 inline constexpr double rootZ = 7.0;
 inline constexpr double tipZ = 34.5;
 inline constexpr double middleY = -60.3;
-// The middle line rises towards the tip and the tongue thins to half its thickness, so that
+// The middle line rises towards the tip and the tongue thins to 60% of its thickness, so that
 // the tip lies between the edges of the teeth: that way every vertex's straight path out of
 // the mouth clears the lower teeth and lips at every weight of the target.
 double middleAt(double z);
