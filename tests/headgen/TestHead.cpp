@@ -1,6 +1,7 @@
 #include "TestHead.h"
 
 #include <algorithm>
+#include <utility>
 #include <glm/geometric.hpp>
 
 const GeneratedHead& generated() {
@@ -13,15 +14,26 @@ const LoadedHead& loaded() {
     return head;
 }
 
+namespace {
+
+// The bounding box of one connected part of the head's rest pose.
+std::pair<glm::dvec3, glm::dvec3> partBounds(const LoadedHead& head,
+                                             const std::vector<std::size_t>& part) {
+    glm::dvec3 lo(1e300), hi(-1e300);
+    for (std::size_t t : part)
+        for (auto v : head.base.triangles[t]) {
+            lo = glm::min(lo, head.base.positions[v]);
+            hi = glm::max(hi, head.base.positions[v]);
+        }
+    return {lo, hi};
+}
+
+} // namespace
+
 std::vector<std::vector<std::size_t>> eyeballs(const LoadedHead& head) {
     std::vector<std::vector<std::size_t>> found;
     for (const auto& part : components(head.base)) {
-        glm::dvec3 lo(1e300), hi(-1e300);
-        for (std::size_t t : part)
-            for (auto v : head.base.triangles[t]) {
-                lo = glm::min(lo, head.base.positions[v]);
-                hi = glm::max(hi, head.base.positions[v]);
-            }
+        const auto [lo, hi] = partBounds(head, part);
         const glm::dvec3 size = hi - lo;
         if (size.x > 12.0 && size.x < 16.0 && size.y > 12.0 && size.y < 16.0)
             found.push_back(part);
@@ -37,12 +49,7 @@ std::vector<std::vector<std::size_t>> eyeballs(const LoadedHead& head) {
 std::vector<glm::dvec3> eyeCentres(const LoadedHead& head) {
     std::vector<glm::dvec3> centres;
     for (const auto& part : eyeballs(head)) {
-        glm::dvec3 lo(1e300), hi(-1e300);
-        for (std::size_t t : part)
-            for (auto v : head.base.triangles[t]) {
-                lo = glm::min(lo, head.base.positions[v]);
-                hi = glm::max(hi, head.base.positions[v]);
-            }
+        const auto [lo, hi] = partBounds(head, part);
         const glm::dvec3 size = hi - lo;
         centres.push_back({0.5 * (lo.x + hi.x), 0.5 * (lo.y + hi.y), lo.z + 0.5 * size.x});
     }
