@@ -35,7 +35,7 @@ Scene::Scene(const WindowTarget& target)
     {
         // The texture keeps the only copy; the 8 MB buffer goes as soon as it is uploaded.
         std::vector<std::uint8_t> noiseVolume(noiseVolumeBytes);
-        clearUpperVectorState();
+        // fillNoiseVolume is VEX-encoded where AVX exists, so a dirty state costs it nothing.
         fillNoiseVolume(noiseVolume.data());
         noiseTexture_ = createVolumeTexture(noiseVolume.data());
     }
