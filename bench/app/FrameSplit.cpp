@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -111,7 +112,40 @@ void drawFrame(Scene& scene, const HeadModel& head, const DrawShaders& shaders) 
 
     scene.endScene();
     scene.present();
-    (void)scene.readBackBuffer(); // waits for the picture
+}
+
+void drawNothing(Scene& scene) {
+    scene.clear(0xFFFFFFFF, 1.0f, 0);
+    scene.beginScene();
+    scene.endScene();
+    scene.present();
+}
+
+// Frames back to back, as the demo's loop runs them: nothing waits for a picture but the
+// present itself. The deviation of the frame with no draw is what the platform's scheduling
+// alone adds.
+struct Pace {
+    double mean;
+    double deviation;
+};
+
+Pace backToBack(const std::function<void()>& frame) {
+    constexpr double seconds = 3.0;
+    std::vector<double> starts;
+    const auto begin = std::chrono::steady_clock::now();
+    double now = 0.0;
+    while (now < seconds * 1000.0) {
+        starts.push_back(now);
+        frame();
+        now = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                  .count();
+    }
+    starts.push_back(now);
+    const double mean = (starts.back() - starts.front()) / static_cast<double>(starts.size() - 1);
+    double squares = 0.0;
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        squares += (starts[i] - starts[i - 1] - mean) * (starts[i] - starts[i - 1] - mean);
+    return {mean, std::sqrt(squares / static_cast<double>(starts.size() - 1))};
 }
 
 } // namespace
@@ -133,17 +167,18 @@ void printFrameSplit(Scene& scene) {
         scene.renderFrame(1.0f / 60.0f);
         (void)scene.readBackBuffer();
     });
+    const DrawShaders flatShaders{morphVertex, staticVertex, flatPixel, true};
+    const DrawShaders floorShaders{floorVertex, floorVertex, flatPixel, false};
     const FrameCost flat = medianCost([&] {
-        drawFrame(scene, head, {morphVertex, staticVertex, flatPixel, true});
+        drawFrame(scene, head, flatShaders);
+        (void)scene.readBackBuffer();
     });
     const FrameCost floor = medianCost([&] {
-        drawFrame(scene, head, {floorVertex, floorVertex, flatPixel, false});
+        drawFrame(scene, head, floorShaders);
+        (void)scene.readBackBuffer();
     });
     const FrameCost bare = medianCost([&] {
-        scene.clear(0xFFFFFFFF, 1.0f, 0);
-        scene.beginScene();
-        scene.endScene();
-        scene.present();
+        drawNothing(scene);
         (void)scene.readBackBuffer();
     });
 
@@ -160,4 +195,12 @@ void printFrameSplit(Scene& scene) {
     row("  vertex shading (flat - floor)", {flat.wall - floor.wall, flat.cpu - floor.cpu});
     row("  the draws at their floor (floor - no draw)",
         {floor.wall - bare.wall, floor.cpu - bare.cpu});
+
+    std::printf("\nBack-to-back frames, 3 s each, no read-back        interval mean   deviation\n");
+    const auto paceRow = [](const char* what, Pace pace) {
+        std::printf("  %-42s %10.2f ms %8.2f ms\n", what, pace.mean, pace.deviation);
+    };
+    paceRow("demo frame", backToBack([&] { scene.renderFrame(1.0f / 60.0f); }));
+    paceRow("floor", backToBack([&] { drawFrame(scene, head, floorShaders); }));
+    paceRow("no draw", backToBack([&] { drawNothing(scene); }));
 }
