@@ -49,10 +49,11 @@ double skinEdgeLength(const Vec3& p, double curvature) {
     return curvatureBound(curvature, bend, shortest, longest);
 }
 
-// The teeth show only between the lips, the lower row only when the mouth opens: edges of about
-// a unit round their corners well enough.
+// The teeth show only between the lips, the lower row only when the mouth opens, and are a few
+// pixels tall at the demo's distance: edges of about a unit and a half round their corners well
+// enough, and every triangle saved here is one the renderer would set up only to hide it.
 double teethEdgeLength(const Vec3&, double curvature) {
-    return curvatureBound(curvature, 0.6, 0.6, 1.4);
+    return curvatureBound(curvature, 0.8, 0.9, 2.0);
 }
 
 // The eyeballs show whole between the lids, and their highlights run over the cornea and round
