@@ -79,7 +79,7 @@ class MeshFileReader {
             requireBytes(checkedProduct(checkedProduct(floatsPerVertexAllTargets, vertexCount), 4),
                          "the base vertices and target blocks") /
             4;
-        auto vertexData = std::make_unique_for_overwrite<float[]>(vertexFloats);
+        LargeFloatBuffer vertexData = allocateLargeFloats(vertexFloats);
         readBytes(vertexData.get(), vertexFloats * 4, "the base vertices and target blocks");
 
         auto indices = readIndices(indexCount, vertexCount, "head");
@@ -246,9 +246,8 @@ class MeshFileReader {
 } // namespace
 
 HeadMesh::HeadMesh(std::vector<std::string> targetNames, std::uint32_t targetStride,
-                   std::int32_t vertexCount, std::uint32_t baseStride,
-                   std::unique_ptr<float[]> vertexData, std::uint32_t indexCount,
-                   std::unique_ptr<std::int32_t[]> indices)
+                   std::int32_t vertexCount, std::uint32_t baseStride, LargeFloatBuffer vertexData,
+                   std::uint32_t indexCount, std::unique_ptr<std::int32_t[]> indices)
     : vertexCount_(vertexCount), baseStride_(baseStride), targetStride_(targetStride),
       targetNames_(std::move(targetNames)),
       targetCount_(static_cast<std::int32_t>(targetNames_.size())),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/LargeFloatBuffer.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,9 +20,8 @@ class HeadMesh {
     // vertexData holds (baseStride + targetNames.size() * targetStride) / 4 * vertexCount
     // floats; indices holds indexCount values.
     HeadMesh(std::vector<std::string> targetNames, std::uint32_t targetStride,
-             std::int32_t vertexCount, std::uint32_t baseStride,
-             std::unique_ptr<float[]> vertexData, std::uint32_t indexCount,
-             std::unique_ptr<std::int32_t[]> indices);
+             std::int32_t vertexCount, std::uint32_t baseStride, LargeFloatBuffer vertexData,
+             std::uint32_t indexCount, std::unique_ptr<std::int32_t[]> indices);
 
     // The name of target `index` and its block; throws DemoError for an index outside
     // 0..targetCount-1.
@@ -44,7 +45,7 @@ class HeadMesh {
     std::uint32_t targetStride_;
     std::vector<std::string> targetNames_;
     std::int32_t targetCount_;
-    std::unique_ptr<float[]> vertexData_;
+    LargeFloatBuffer vertexData_;
     const float* targetData_; // where block 0 begins; owns nothing
     std::int32_t baseFloats_;
     std::int32_t targetFloats_;

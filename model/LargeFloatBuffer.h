@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+struct LargeFloatRelease {
+    std::size_t mappedBytes = 0; // 0: a heap block
+    void operator()(float* floats) const noexcept;
+};
+
+// Tens of megabytes of floats, filled once from a file and read a few times. Filling fresh
+// memory page by page costs a fault for every 4 KiB; this buffer has its pages mapped when it
+// is made, in one call, and returns them to the system as soon as it is freed.
+// Throws std::bad_alloc.
+using LargeFloatBuffer = std::unique_ptr<float[], LargeFloatRelease>;
+
+LargeFloatBuffer allocateLargeFloats(std::size_t count);
