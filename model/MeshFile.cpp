@@ -60,7 +60,12 @@ class MeshFileReader {
         MeshFile file;
         file.headMesh = readHeadMesh();
         file.staticMesh = readStaticMesh();
-        // Bytes after the static indices are not part of the format.
+        // Bytes after the static indices are not part of the format, but may carry the levels.
+        if (detailTrailerFollows()) {
+            file.headDetail = readDetailChain(file.headMesh->vertexCount(), "head");
+            file.staticDetail = readDetailChain(
+                static_cast<std::int32_t>(file.staticMesh->vertexCount()), "static");
+        }
         return file;
     }
 
@@ -140,6 +145,46 @@ class MeshFileReader {
                      ", outside the " + std::to_string(vertexCount) + " vertices of the mesh");
         }
         return indices;
+    }
+
+    // True when the tag and a version this reader knows come next. Other trailing bytes are
+    // left alone, and so is a later version's trailer: such a file draws at full detail.
+    bool detailTrailerFollows() {
+        if (remaining_ < detailTrailerTag.size() + 4)
+            return false;
+        std::string tag(detailTrailerTag.size(), '\0');
+        readBytes(tag.data(), tag.size(), "the level-of-detail tag");
+        if (tag != detailTrailerTag)
+            return false;
+        return readInt32("the level-of-detail version") == detailTrailerVersion;
+    }
+
+    DetailChain readDetailChain(std::int32_t vertexCount, const std::string& mesh) {
+        const std::int32_t levelCount = readCount(mesh + " level count");
+        // Every level takes at least its error and its index count.
+        requireBytes(checkedProduct(levelCount, 8), "the " + mesh + " levels");
+        DetailChain chain(static_cast<std::size_t>(levelCount));
+        float previousError = 0.0f;
+        for (std::int32_t level = 0; level < levelCount; ++level) {
+            const std::string what = mesh + " level " + std::to_string(level);
+            DetailLevel& detail = chain[static_cast<std::size_t>(level)];
+            readBytes(&detail.error, 4, "the error of " + what);
+            if (!std::isfinite(detail.error) || detail.error < 0.0f)
+                fail("the error of " + what + " is " + std::to_string(detail.error) +
+                     ", not a finite distance");
+            if (level > 0 && !(detail.error > previousError))
+                fail("the error of " + what + " (" + std::to_string(detail.error) +
+                     ") does not rise above the level before (" + std::to_string(previousError) +
+                     ")");
+            previousError = detail.error;
+            const std::int32_t indexCount = readCount(what + " index count");
+            if (indexCount == 0 || indexCount % 3 != 0)
+                fail("the " + what + " index count " + std::to_string(indexCount) +
+                     " is not a whole, non-zero number of triangles");
+            auto indices = readIndices(indexCount, vertexCount, what);
+            detail.indices.assign(indices.get(), indices.get() + indexCount);
+        }
+        return chain;
     }
 
     // A name record: the length L, then L + 1 bytes of which the name is the text before the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DetailLevels.h"
 #include "model/LargeFloatBuffer.h"
 
 #include <cstdint>
@@ -76,6 +77,9 @@ class StaticMesh {
 struct MeshFile {
     std::unique_ptr<HeadMesh> headMesh;
     std::unique_ptr<StaticMesh> staticMesh;
+    // From the optional trailer; empty for a file without one.
+    DetailChain headDetail;
+    DetailChain staticDetail;
 };
 
 // The most vertices a mesh may have: the GPU keeps 16 bits of every index.
@@ -83,6 +87,7 @@ inline constexpr std::int64_t maxMeshVertices = 65536;
 // Position (3 floats) and normal (4 floats) must lie inside every vertex.
 inline constexpr std::int32_t minFloatsPerVertex = 7;
 
-// Reads both meshes of the file at `path`. Throws DemoError naming the file when it cannot be
-// opened, ends early, or holds counts, names or indices that do not make a drawable mesh.
+// Reads both meshes of the file at `path`, and their coarser levels when the file carries them.
+// Throws DemoError naming the file when it cannot be opened, ends early, or holds counts, names,
+// indices or levels that do not make a drawable mesh.
 MeshFile readMeshFile(const std::string& path);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -12,6 +13,8 @@ static_assert(std::endian::native == std::endian::little, "mesh files are little
 class ByteSink {
   public:
     void int32(std::int32_t value) { raw(&value, sizeof value); }
+    void float32(float value) { raw(&value, sizeof value); }
+    void text(std::string_view bytes) { raw(bytes.data(), bytes.size()); }
     void floats(const std::vector<float>& values) { raw(values.data(), values.size() * 4); }
     void int32s(const std::vector<std::int32_t>& values) { raw(values.data(), values.size() * 4); }
     void nameRecord(const std::string& name) {
@@ -31,6 +34,21 @@ class ByteSink {
 void require(bool condition, const char* what) {
     if (!condition)
         throw std::invalid_argument(std::string("mesh file image: ") + what);
+}
+
+// The tag, the version, then per mesh (head, static) the level count and for each level its
+// error, its index count and its indices.
+void appendDetailTrailer(ByteSink& sink, const MeshFileImage& image) {
+    sink.text(detailTrailerTag);
+    sink.int32(detailTrailerVersion);
+    for (const DetailChain* chain : {&image.headDetail, &image.staticDetail}) {
+        sink.int32(static_cast<std::int32_t>(chain->size()));
+        for (const DetailLevel& level : *chain) {
+            sink.float32(level.error);
+            sink.int32(static_cast<std::int32_t>(level.indices.size()));
+            sink.int32s(level.indices);
+        }
+    }
 }
 
 } // namespace
@@ -65,6 +83,8 @@ std::string encodeMeshFile(const MeshFileImage& image) {
     sink.int32(static_cast<std::int32_t>(image.staticIndices.size()));
     sink.floats(image.staticVertices);
     sink.int32s(image.staticIndices);
+    if (!image.headDetail.empty() || !image.staticDetail.empty())
+        appendDetailTrailer(sink, image);
     return sink.take();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/DetailLevels.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,6 +22,10 @@ struct MeshFileImage {
     std::int32_t staticVertexCount = 0;
     std::vector<float> staticVertices; // staticVertexCount * staticFloats
     std::vector<std::int32_t> staticIndices;
+
+    // Coarser levels over the same vertices; written as the optional trailer when either has one.
+    DetailChain headDetail;
+    DetailChain staticDetail;
 };
 
 // The little-endian file image. Throws std::invalid_argument when the parts disagree on sizes.

@@ -15,7 +15,7 @@ std::int32_t MorphMesh::targetVertexBuffer(const std::string& targetName) const 
 }
 
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
-                                          std::int32_t channelCount) {
+                                          std::int32_t channelCount, const DetailChain& detail) {
     if (channelCount < 1 || channelCount > morphChannelCount)
         throw DemoError("the head can blend 1 to " + std::to_string(morphChannelCount) +
                         " channels, not " + std::to_string(channelCount));
@@ -50,13 +50,22 @@ std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice
          startTargets.size() < static_cast<std::size_t>(channelCount); ++it)
         startTargets.push_back(it->first);
 
-    return std::make_unique<MorphMesh>(MorphMesh{baseBuffer, std::move(targetBuffers), indexBuffer,
-                                                 declaration,
-                                                 MorphChannelSet(std::move(startTargets))});
+    MeshDetail levels = buildMeshDetail(detail, device);
+    if (!detail.empty()) {
+        const auto vertices = static_cast<std::size_t>(vertexCount);
+        includeInBounds(levels, headMesh.vertexData(), vertices,
+                        static_cast<std::size_t>(headMesh.baseFloats()));
+        includeInBounds(levels, headMesh.targetData(),
+                        vertices * static_cast<std::size_t>(headMesh.targetCount()),
+                        static_cast<std::size_t>(headMesh.targetFloats()));
+    }
+    return std::make_unique<MorphMesh>(
+        MorphMesh{baseBuffer, std::move(targetBuffers), indexBuffer, declaration,
+                  MorphChannelSet(std::move(startTargets)), std::move(levels)});
 }
 
-std::unique_ptr<StaticMeshBuffers> buildStaticMesh(const StaticMesh& staticMesh,
-                                                   RenderDevice& device) {
+std::unique_ptr<StaticMeshBuffers>
+buildStaticMesh(const StaticMesh& staticMesh, RenderDevice& device, const DetailChain& detail) {
     const std::int32_t vertexBuffer =
         device.createVertexBuffer(static_cast<std::int32_t>(staticMesh.vertexCount()),
                                   staticMesh.stride(), staticMesh.vertices());
@@ -64,8 +73,12 @@ std::unique_ptr<StaticMeshBuffers> buildStaticMesh(const StaticMesh& staticMesh,
         static_cast<std::int32_t>(staticMesh.indexCount()), staticMesh.indices());
     const std::int32_t declaration = device.createVertexDeclaration(
         static_cast<std::int32_t>(staticVertexDeclaration.size()), staticVertexDeclaration.data());
+    MeshDetail levels = buildMeshDetail(detail, device);
+    if (!detail.empty())
+        includeInBounds(levels, staticMesh.vertices(), staticMesh.vertexCount(),
+                        static_cast<std::size_t>(staticMesh.stride() / 4));
     return std::make_unique<StaticMeshBuffers>(
-        StaticMeshBuffers{vertexBuffer, indexBuffer, declaration});
+        StaticMeshBuffers{vertexBuffer, indexBuffer, declaration, std::move(levels)});
 }
 
 HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
@@ -73,7 +86,7 @@ HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
     // The file records are freed when this returns, and also when a builder throws.
     const MeshFile file = readMeshFile(meshPath);
     HeadModel model;
-    model.morphMesh = buildMorphMesh(*file.headMesh, device, channelCount);
-    model.staticMesh = buildStaticMesh(*file.staticMesh, device);
+    model.morphMesh = buildMorphMesh(*file.headMesh, device, channelCount, file.headDetail);
+    model.staticMesh = buildStaticMesh(*file.staticMesh, device, file.staticDetail);
     return model;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MeshDetail.h"
 #include "model/MorphChannelSet.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct MorphMesh {
     std::int32_t indexBuffer;
     std::int32_t vertexDeclaration;
     MorphChannelSet channelSet;
+    MeshDetail detail; // coarser levels over the same vertices, if the file has them
 
     // The buffer of the named target; throws DemoError when the mesh has no such target.
     std::int32_t targetVertexBuffer(const std::string& targetName) const;
@@ -30,6 +32,7 @@ struct StaticMeshBuffers {
     std::int32_t vertexBuffer;
     std::int32_t indexBuffer;
     std::int32_t vertexDeclaration;
+    MeshDetail detail;
 };
 
 struct HeadModel {
@@ -42,6 +45,7 @@ struct HeadModel {
 HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
                         std::int32_t channelCount);
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
-                                          std::int32_t channelCount);
-std::unique_ptr<StaticMeshBuffers> buildStaticMesh(const StaticMesh& staticMesh,
-                                                   RenderDevice& device);
+                                          std::int32_t channelCount,
+                                          const DetailChain& detail = {});
+std::unique_ptr<StaticMeshBuffers>
+buildStaticMesh(const StaticMesh& staticMesh, RenderDevice& device, const DetailChain& detail = {});

@@ -34,6 +34,9 @@ std::vector<std::pair<std::string, std::string>> meshSeeds() {
     MeshFileImage oddIndexCount = makeMeshImage({"a", "b"});
     oddIndexCount.indices.push_back(0);
     oddIndexCount.staticIndices.pop_back();
+    MeshFileImage levels = makeMeshImage({"a", "b"});
+    levels.headDetail = {{0.25f, {0, 1, 2}}, {0.5f, {0, 2, 3}}};
+    levels.staticDetail = {{1.0f, {4, 3, 2}}};
     MeshFileImage noTriangles = makeMeshImage({"only"}, {.vertexCount = 0, .staticVertexCount = 0});
     noTriangles.indices.clear();
     noTriangles.staticIndices.clear();
@@ -53,6 +56,7 @@ std::vector<std::pair<std::string, std::string>> meshSeeds() {
         {"odd-index-count.dat", encodeMeshFile(oddIndexCount)},
         {"no-vertices.dat", encodeMeshFile(noTriangles)},
         {"trailing-bytes.dat", encodeMeshFile(makeMeshImage({"a"})) + "trailing"},
+        {"detail-levels.dat", encodeMeshFile(levels)},
     };
 }
 

@@ -51,6 +51,8 @@ MeshFileImage imageOf(const MeshFile& file) {
                                         staticMesh.vertexCount());
     image.staticIndices.assign(staticMesh.indices(),
                                staticMesh.indices() + staticMesh.indexCount());
+    image.headDetail = file.headDetail;
+    image.staticDetail = file.staticDetail;
     return image;
 }
 
@@ -79,13 +81,32 @@ void checkDrawable(const MeshFileImage& image) {
     for (const auto& block : image.targetBlocks)
         finite = finite && allFinite(block, image.targetFloats);
     check(finite, "a position or normal that is not a finite number");
+
+    // Levels of detail draw whole triangles of their own mesh, finer levels first.
+    const auto checkChain = [](const DetailChain& chain, std::int32_t vertexCount) {
+        for (std::size_t level = 0; level < chain.size(); ++level) {
+            const DetailLevel& detail = chain[level];
+            check(std::isfinite(detail.error) && detail.error >= 0.0f &&
+                      (level == 0 || detail.error > chain[level - 1].error),
+                  "level errors that are not finite and rising");
+            check(!detail.indices.empty() && detail.indices.size() % 3 == 0,
+                  "a level that is not whole triangles");
+            for (const std::int32_t index : detail.indices)
+                check(index >= 0 && index < vertexCount, "a level index outside its mesh");
+        }
+    };
+    checkChain(image.headDetail, image.vertexCount);
+    checkChain(image.staticDetail, image.staticVertexCount);
 }
 
 // The records must be the file: re-encoded, the head's counts, vertices and indices equal the
-// input's first bytes, each name is its record's text up to the first zero byte, and the
-// static mesh equals the bytes right after the last name record.
+// input's first bytes, each name is its record's text up to the first zero byte, the static mesh
+// equals the bytes right after the last name record, and the levels the trailer after it.
 void checkAgainstInput(const MeshFileImage& image, std::string_view input) {
-    const std::string encoded = encodeMeshFile(image);
+    MeshFileImage plain = image;
+    plain.headDetail.clear();
+    plain.staticDetail.clear();
+    const std::string encoded = encodeMeshFile(plain);
     const std::size_t headLength =
         20 +
         4 * static_cast<std::size_t>(image.vertexCount) *
@@ -117,6 +138,13 @@ void checkAgainstInput(const MeshFileImage& image, std::string_view input) {
               input.substr(offset, staticLength) ==
                   std::string_view(encoded).substr(encoded.size() - staticLength),
           "the static mesh differs from the file's bytes");
+
+    // Levels read are the trailer's bytes, as the writer lays them out.
+    if (!image.headDetail.empty() || !image.staticDetail.empty()) {
+        const std::string trailer = encodeMeshFile(image).substr(encoded.size());
+        check(input.substr(offset + staticLength, trailer.size()) == trailer,
+              "the levels differ from the trailer's bytes");
+    }
 }
 
 } // namespace

@@ -308,4 +308,68 @@ TEST_F(MeshFileTest, RejectsPositionsAndNormalsThatAreNotFinite) {
     EXPECT_NO_THROW(read(wide));
 }
 
+// The four-vertex image with two head levels and one static level; the trailer begins where
+// the plain image ends.
+MeshFileImage imageWithLevels() {
+    MeshFileImage image = makeMeshImage({"a", "b"});
+    image.headDetail = {{0.25f, {0, 1, 2}}, {0.5f, {0, 2, 3}}};
+    image.staticDetail = {{1.0f, {4, 3, 2}}};
+    return image;
+}
+
+std::size_t trailerOffset(const MeshFileImage& image) {
+    MeshFileImage plain = image;
+    plain.headDetail.clear();
+    plain.staticDetail.clear();
+    return encodeMeshFile(plain).size();
+}
+
+TEST_F(MeshFileTest, ReadsTheLevelsOfDetailTrailerAndIgnoresWhatItDoesNotKnow) {
+    const MeshFileImage image = imageWithLevels();
+    const MeshFile file = read(image);
+    expectMeshesMatchImage(file, image);
+    ASSERT_EQ(file.headDetail.size(), 2u);
+    EXPECT_EQ(file.headDetail[1].error, 0.5f);
+    EXPECT_THAT(file.headDetail[1].indices, ElementsAreArray({0, 2, 3}));
+    ASSERT_EQ(file.staticDetail.size(), 1u);
+    EXPECT_THAT(file.staticDetail[0].indices, ElementsAreArray({4, 3, 2}));
+
+    // No trailer, other trailing bytes, or a later version's trailer: full detail only.
+    const std::string bytes = encodeMeshFile(image);
+    const std::size_t trailer = trailerOffset(image);
+    EXPECT_TRUE(readBytes(bytes.substr(0, trailer)).headDetail.empty());
+    EXPECT_TRUE(readBytes(bytes.substr(0, trailer) + "MRLDLOD").headDetail.empty());
+    std::string later = bytes;
+    patchInt32(later, trailer + 8, detailTrailerVersion + 1);
+    EXPECT_TRUE(readBytes(later).headDetail.empty());
+}
+
+TEST_F(MeshFileTest, RejectsADamagedLevelsOfDetailTrailer) {
+    const MeshFileImage image = imageWithLevels();
+    const std::size_t headLevels = trailerOffset(image) + 12; // after the tag and the version
+    const std::size_t firstError = headLevels + 4;
+    const std::size_t firstCount = firstError + 4;
+    const std::size_t firstIndices = firstCount + 4;
+    const std::size_t secondError = firstIndices + 12;
+    const auto withFloat = [&](std::size_t offset, float value) {
+        std::string bytes = encodeMeshFile(image);
+        patchBytes(bytes, offset, std::string_view(reinterpret_cast<const char*>(&value), 4));
+        return bytes;
+    };
+    expectRejected(patched(image, headLevels, 1000), "the head levels would run past the end");
+    expectRejected(patched(image, headLevels, -1), "the head level count is negative");
+    expectRejected(patched(image, firstCount, 3000),
+                   "the head level 0 indices would run past the end");
+    expectRejected(patched(image, firstCount, 2), "index count 2 is not a whole");
+    expectRejected(patched(image, firstIndices + 4, 4),
+                   "head level 0 index 1 is 4, outside the 4 vertices");
+    expectRejected(withFloat(firstError, std::numeric_limits<float>::quiet_NaN()),
+                   "the error of head level 0 is nan");
+    expectRejected(withFloat(secondError, 0.25f),
+                   "the error of head level 1 (0.250000) does not rise");
+    const std::string bytes = encodeMeshFile(image);
+    expectRejected(bytes.substr(0, bytes.size() - 2),
+                   "the static level 0 indices would run past the end");
+}
+
 } // namespace

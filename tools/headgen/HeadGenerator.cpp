@@ -12,6 +12,7 @@
 #include "Teeth.h"
 #include "Tongue.h"
 #include "common/DemoError.h"
+#include "model/DetailLevelBuilder.h"
 #include "model/MorphGroupFileWriter.h"
 #include "model/VertexCacheOrder.h"
 
@@ -139,6 +140,7 @@ GeneratedHead generateHead() {
                                         std::vector<float>(upperTeeth.positions.size(), 0.0f));
     image.staticIndices = indexList(upperTeeth.triangles);
     orderForVertexCache(image);
+    buildDetailChains(image);
 
     for (const std::string& groupName : expressionGroups()) {
         TargetGroup group{groupName, {}};

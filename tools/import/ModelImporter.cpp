@@ -7,6 +7,7 @@
 #include "MeshAssembly.h"
 #include "MeshOptimization.h"
 #include "TargetGroups.h"
+#include "model/DetailLevelBuilder.h"
 #include "model/MeshFile.h"
 #include "model/VertexCacheOrder.h"
 
@@ -164,6 +165,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 
     result.meshFile = meshFileImage(head.mesh, staticMesh);
     orderForVertexCache(result.meshFile);
+    buildDetailChains(result.meshFile);
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;

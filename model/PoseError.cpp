@@ -1,0 +1,219 @@
+#include "model/PoseError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <glm/common.hpp>
+#include <glm/ext/vector_int3.hpp>
+#include <glm/geometric.hpp>
+#include <glm/vec3.hpp>
+#include <limits>
+
+namespace {
+
+using glm::vec3;
+
+// The connected parts of the full mesh: vertices joined by triangle edges share a label.
+std::vector<std::uint32_t> partLabels(std::span<const std::int32_t> indices,
+                                      std::size_t vertexCount) {
+    std::vector<std::uint32_t> parent(vertexCount);
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        parent[v] = static_cast<std::uint32_t>(v);
+    const auto root = [&](std::uint32_t v) {
+        while (parent[v] != v)
+            v = parent[v] = parent[parent[v]];
+        return v;
+    };
+    for (std::size_t t = 0; t + 2 < indices.size(); t += 3)
+        for (std::size_t corner = 1; corner < 3; ++corner)
+            parent[root(static_cast<std::uint32_t>(indices[t + corner]))] =
+                root(static_cast<std::uint32_t>(indices[t]));
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        parent[v] = root(static_cast<std::uint32_t>(v));
+    return parent;
+}
+
+vec3 positionOf(const MeshPoses& poses, std::size_t pose, std::uint32_t vertex) {
+    const float* p = poses.positions[pose] + vertex * poses.strideFloats[pose];
+    return {p[0], p[1], p[2]};
+}
+
+// The normal follows the position; a pose without one (fewer than six floats) has none.
+vec3 normalOf(const MeshPoses& poses, std::size_t pose, std::uint32_t vertex) {
+    if (poses.strideFloats[pose] < 6)
+        return vec3(0.0f);
+    const float* p = poses.positions[pose] + vertex * poses.strideFloats[pose] + 3;
+    return {p[0], p[1], p[2]};
+}
+
+// Barycentric coordinates of the point of triangle abc nearest to p.
+vec3 nearestOnTriangle(const vec3& p, const vec3& a, const vec3& b, const vec3& c) {
+    const vec3 ab = b - a, ac = c - a, ap = p - a;
+    const float d1 = glm::dot(ab, ap), d2 = glm::dot(ac, ap);
+    if (d1 <= 0.0f && d2 <= 0.0f)
+        return {1.0f, 0.0f, 0.0f};
+    const vec3 bp = p - b;
+    const float d3 = glm::dot(ab, bp), d4 = glm::dot(ac, bp);
+    if (d3 >= 0.0f && d4 <= d3)
+        return {0.0f, 1.0f, 0.0f};
+    const float vc = d1 * d4 - d3 * d2;
+    if (vc <= 0.0f && d1 >= 0.0f && d3 <= 0.0f) {
+        const float v = d1 / (d1 - d3);
+        return {1.0f - v, v, 0.0f};
+    }
+    const vec3 cp = p - c;
+    const float d5 = glm::dot(ab, cp), d6 = glm::dot(ac, cp);
+    if (d6 >= 0.0f && d5 <= d6)
+        return {0.0f, 0.0f, 1.0f};
+    const float vb = d5 * d2 - d1 * d6;
+    if (vb <= 0.0f && d2 >= 0.0f && d6 <= 0.0f) {
+        const float w = d2 / (d2 - d6);
+        return {1.0f - w, 0.0f, w};
+    }
+    const float va = d3 * d6 - d5 * d4;
+    if (va <= 0.0f && (d4 - d3) >= 0.0f && (d5 - d6) >= 0.0f) {
+        const float w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
+        return {0.0f, 1.0f - w, w};
+    }
+    const float denominator = 1.0f / (va + vb + vc);
+    const float v = vb * denominator, w = vc * denominator;
+    return {1.0f - v - w, v, w};
+}
+
+// The coarse triangles binned by the cells of a uniform grid their bounding boxes overlap.
+class TriangleGrid {
+  public:
+    TriangleGrid(std::span<const std::uint32_t> indices, const MeshPoses& poses) {
+        const std::size_t triangleCount = indices.size() / 3;
+        if (triangleCount == 0)
+            return;
+        low_ = high_ = positionOf(poses, 0, indices[0]);
+        float edges = 0.0f;
+        for (std::size_t t = 0; t < triangleCount; ++t)
+            for (std::size_t corner = 0; corner < 3; ++corner) {
+                const vec3 p = positionOf(poses, 0, indices[3 * t + corner]);
+                low_ = glm::min(low_, p);
+                high_ = glm::max(high_, p);
+                edges += glm::distance(p, positionOf(poses, 0, indices[3 * t + (corner + 1) % 3]));
+            }
+        // About a triangle across a cell, and never more than 64 cells along an axis.
+        const vec3 size = high_ - low_;
+        cell_ = std::max(edges / static_cast<float>(3 * triangleCount),
+                         std::max({size.x, size.y, size.z}) / 64.0f);
+        cell_ = std::max(cell_, 1e-6f);
+        for (int axis = 0; axis < 3; ++axis)
+            counts_[axis] = static_cast<int>(size[axis] / cell_) + 1;
+        cells_.resize(static_cast<std::size_t>(counts_[0]) * counts_[1] * counts_[2]);
+        for (std::size_t t = 0; t < triangleCount; ++t) {
+            vec3 lo = positionOf(poses, 0, indices[3 * t]), hi = lo;
+            for (std::size_t corner = 1; corner < 3; ++corner) {
+                lo = glm::min(lo, positionOf(poses, 0, indices[3 * t + corner]));
+                hi = glm::max(hi, positionOf(poses, 0, indices[3 * t + corner]));
+            }
+            const glm::ivec3 from = cellOf(lo), to = cellOf(hi);
+            for (int z = from.z; z <= to.z; ++z)
+                for (int y = from.y; y <= to.y; ++y)
+                    for (int x = from.x; x <= to.x; ++x)
+                        cells_[index(x, y, z)].push_back(static_cast<std::uint32_t>(t));
+        }
+    }
+
+    // Calls visit(triangle) for the triangles in the cells within `ring` cells of p's cell.
+    template <typename Visit> void forRing(const vec3& p, int ring, Visit visit) const {
+        if (cells_.empty())
+            return;
+        const glm::ivec3 centre = cellOf(p);
+        for (int z = centre.z - ring; z <= centre.z + ring; ++z)
+            for (int y = centre.y - ring; y <= centre.y + ring; ++y)
+                for (int x = centre.x - ring; x <= centre.x + ring; ++x) {
+                    const bool onShell = std::max({std::abs(x - centre.x), std::abs(y - centre.y),
+                                                   std::abs(z - centre.z)}) == ring;
+                    if (onShell && x >= 0 && y >= 0 && z >= 0 && x < counts_[0] && y < counts_[1] &&
+                        z < counts_[2])
+                        for (std::uint32_t triangle : cells_[index(x, y, z)])
+                            visit(triangle);
+                }
+    }
+    float cell() const { return cell_; }
+    int largestRing() const { return std::max({counts_[0], counts_[1], counts_[2]}); }
+
+  private:
+    glm::ivec3 cellOf(const vec3& p) const {
+        const vec3 c = glm::floor((p - low_) / cell_);
+        return glm::clamp(glm::ivec3(c), glm::ivec3(0), counts_ - 1);
+    }
+    std::size_t index(int x, int y, int z) const {
+        return (static_cast<std::size_t>(z) * counts_[1] + y) * counts_[0] + x;
+    }
+
+    vec3 low_{0.0f}, high_{0.0f};
+    float cell_ = 1.0f;
+    glm::ivec3 counts_{0};
+    std::vector<std::vector<std::uint32_t>> cells_;
+};
+
+} // namespace
+
+std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
+                              std::span<const std::uint32_t> coarseIndices,
+                              const MeshPoses& poses) {
+    const std::size_t vertexCount = poses.vertexCount;
+    std::vector<float> errors(vertexCount, 0.0f);
+    if (poses.positions.empty())
+        return errors;
+    const std::vector<std::uint32_t> part = partLabels(fullIndices, vertexCount);
+    const TriangleGrid grid(coarseIndices, poses);
+    std::vector<bool> used(vertexCount, false), kept(vertexCount, false);
+    for (std::int32_t index : fullIndices)
+        used[static_cast<std::size_t>(index)] = true;
+    for (std::uint32_t index : coarseIndices)
+        kept[index] = true;
+
+    for (std::uint32_t vertex = 0; vertex < vertexCount; ++vertex) {
+        if (kept[vertex] || !used[vertex])
+            continue;
+        // At rest: the nearest point on a coarse triangle of the vertex's own part, searched
+        // ring by ring until no nearer triangle can lie further out.
+        const vec3 rest = positionOf(poses, 0, vertex);
+        float nearest = std::numeric_limits<float>::infinity();
+        std::uint32_t triangle = 0;
+        vec3 weights(1.0f, 0.0f, 0.0f);
+        for (int ring = 0;
+             ring <= grid.largestRing() && nearest > static_cast<float>(ring - 1) * grid.cell();
+             ++ring)
+            grid.forRing(rest, ring, [&](std::uint32_t candidate) {
+                const std::uint32_t* corner = coarseIndices.data() + 3 * candidate;
+                if (part[corner[0]] != part[vertex])
+                    return;
+                const vec3 a = positionOf(poses, 0, corner[0]), b = positionOf(poses, 0, corner[1]),
+                           c = positionOf(poses, 0, corner[2]);
+                const vec3 w = nearestOnTriangle(rest, a, b, c);
+                const float distance = glm::distance(rest, w.x * a + w.y * b + w.z * c);
+                if (distance < nearest) {
+                    nearest = distance;
+                    triangle = candidate;
+                    weights = w;
+                }
+            });
+        if (!std::isfinite(nearest)) {
+            errors[vertex] = nearest; // its whole part is gone from the level
+            continue;
+        }
+        // Followed through every pose: the same point of the same triangle. Only the part
+        // across the surface counts; sliding along it changes neither outline nor shading.
+        const std::uint32_t* corner = coarseIndices.data() + 3 * triangle;
+        float worst = nearest;
+        for (std::size_t pose = 1; pose < poses.positions.size(); ++pose) {
+            const vec3 onLevel = weights.x * positionOf(poses, pose, corner[0]) +
+                                 weights.y * positionOf(poses, pose, corner[1]) +
+                                 weights.z * positionOf(poses, pose, corner[2]);
+            const vec3 offset = positionOf(poses, pose, vertex) - onLevel;
+            const vec3 normal = normalOf(poses, pose, vertex);
+            const float across = glm::dot(normal, normal) > 0.0f
+                                     ? std::abs(glm::dot(offset, glm::normalize(normal)))
+                                     : glm::length(offset);
+            worst = std::max(worst, across);
+        }
+        errors[vertex] = worst;
+    }
+    return errors;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// A mesh's vertices in each of its poses: the base and every target at full weight. Each pose
+// holds `vertexCount` vertices of its own stride in floats, the position first, then the normal.
+struct MeshPoses {
+    std::size_t vertexCount = 0;
+    std::vector<const float*> positions;
+    std::vector<std::size_t> strideFloats;
+};
+
+// For every vertex of the full mesh, how far it lies from the coarse level's surface in the pose
+// where that distance is largest. A vertex the level keeps is exact (0). One it drops is tied, at
+// rest, to the nearest point of the level's triangles in its own connected part, and followed to
+// that point in every pose, where the distance along the vertex's normal counts: a level
+// simplified at rest can fold where a target moves the skin unevenly (the lips, the lids). Vertices
+// no triangle uses get 0; one whose whole part vanished gets infinity.
+std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
+                              std::span<const std::uint32_t> coarseIndices, const MeshPoses& poses);
