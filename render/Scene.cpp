@@ -4,15 +4,21 @@
 #include "render/CameraInput.h"
 #include "render/ProceduralTextures.h"
 #include "render/SceneHost.h"
+#include "render/ScreenError.h"
 #include "render/ShaderD3D9.h"
 
 #include <QWindow>
+#include <glm/geometric.hpp>
 #include <string>
 #include <vector>
 
 namespace {
 constexpr std::uint32_t opaqueWhite = 0xFFFFFFFF;
 const glm::vec4 lightDirection(0.0f, 0.0f, 1.0f, 0.0f);
+// A coarser level is drawn while its error, seen from the camera's distance to the mesh, spans
+// at most this much of a pixel: shading differs in a few pixels at the edges, and switching
+// levels while zooming shows no pop.
+constexpr float acceptedErrorPixels = 0.5f;
 } // namespace
 
 Scene::Scene(const WindowTarget& target)
@@ -84,10 +90,21 @@ void Scene::setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader)
     pixelShader.setVector("lightDir", lightDirection);
 }
 
+std::int32_t Scene::indexBufferFor(const MeshDetail& detail, std::int32_t fullIndexBuffer) const {
+    if (fullDetail_ || !detail.hasBounds)
+        return fullIndexBuffer;
+    const float distance =
+        glm::distance(camera_.eye(), 0.5f * (detail.boundsMin + detail.boundsMax));
+    const float maxError =
+        largestErrorWithin(acceptedErrorPixels, distance, camera_.projection(), target_.height);
+    return detail.indexBufferWithin(maxError, fullIndexBuffer);
+}
+
 void Scene::drawMorphMesh() {
     bindTextures(*morphPixelShader_);
     bindVertexDeclaration(morphMesh_->vertexDeclaration);
-    bindIndexBuffer(morphMesh_->indexBuffer);
+    drawnHeadIndexBuffer_ = indexBufferFor(morphMesh_->detail, morphMesh_->indexBuffer);
+    bindIndexBuffer(drawnHeadIndexBuffer_);
     bindVertexBuffer(0, morphMesh_->baseVertexBuffer);
 
     const MorphChannelSet& channels = morphMesh_->channelSet;
@@ -108,7 +125,8 @@ void Scene::drawMorphMesh() {
 void Scene::drawStaticMesh() {
     bindTextures(*staticPixelShader_);
     bindVertexDeclaration(staticMesh_->vertexDeclaration);
-    bindIndexBuffer(staticMesh_->indexBuffer);
+    drawnStaticIndexBuffer_ = indexBufferFor(staticMesh_->detail, staticMesh_->indexBuffer);
+    bindIndexBuffer(drawnStaticIndexBuffer_);
     bindVertexBuffer(0, staticMesh_->vertexBuffer);
 
     bindShader(staticVertexShader_);

@@ -25,6 +25,13 @@ class Scene : public RenderDevice {
     void onMouseWheel(std::int32_t delta);
     void setDragging(bool dragging) { dragging_ = dragging; }
 
+    // Draws every mesh at full detail instead of the coarsest level that looks the same; for
+    // comparisons and benchmarks.
+    void setFullDetail(bool fullDetail) { fullDetail_ = fullDetail; }
+    // The index buffers the last frame drew the head and the static mesh with.
+    std::int32_t drawnHeadIndexBuffer() const { return drawnHeadIndexBuffer_; }
+    std::int32_t drawnStaticIndexBuffer() const { return drawnStaticIndexBuffer_; }
+
     MorphChannelSet& channelSet() { return morphMesh_->channelSet; }
     const MorphMesh& morphMesh() const { return *morphMesh_; }
     Camera& camera() { return camera_; }
@@ -35,6 +42,7 @@ class Scene : public RenderDevice {
     void drawStaticMesh();
     void bindTextures(ShaderD3D9& pixelShader);
     void setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader);
+    std::int32_t indexBufferFor(const MeshDetail& detail, std::int32_t fullIndexBuffer) const;
 
     WindowTarget target_;
     std::int32_t morphChannelCount_ = morphChannelCount;
@@ -56,6 +64,9 @@ class Scene : public RenderDevice {
     std::int32_t gradientTexture_ = 0;
     float frameTime_ = 0.0f;
     bool dragging_ = false;
+    bool fullDetail_ = false;
+    std::int32_t drawnHeadIndexBuffer_ = -1;
+    std::int32_t drawnStaticIndexBuffer_ = -1;
     std::int32_t lastMouseX_ = 0;
     std::int32_t lastMouseY_ = 0;
 };

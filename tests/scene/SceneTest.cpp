@@ -1,6 +1,7 @@
 #include "render/Scene.h"
 
 #include "common/DemoError.h"
+#include "model/DetailLevelBuilder.h"
 #include "model/MeshFileWriter.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -88,13 +90,15 @@ glm::vec2 projectToPixels(Scene& scene, const glm::vec3& point) {
 
 class SceneTest : public ::testing::Test {
   protected:
+    virtual MeshFileImage head() const { return squareHead(); }
+
     void SetUp() override {
         ASSERT_TRUE(dataDir.isValid());
         const std::filesystem::path root = dataDir.path().toStdString();
         std::filesystem::create_directories(root / "data/meshes");
         std::filesystem::copy(std::filesystem::current_path() / "data/shaders",
                               root / "data/shaders");
-        writeMeshFile(root / "data/meshes/headModelNew.dat", squareHead());
+        writeMeshFile(root / "data/meshes/headModelNew.dat", head());
         previousDir = QDir::currentPath();
         QDir::setCurrent(dataDir.path());
 
@@ -224,6 +228,98 @@ TEST_F(SceneTest, InputBeforeTheFirstFrameMovesNothingAndAfterItMovesTheCamera) 
     const glm::vec3 afterDrag = scene->camera().eye();
     scene->onMouseMove(90, 0);
     EXPECT_EQ(scene->camera().eye(), afterDrag);
+}
+
+// A flat sheet facing the camera; target "bulge" raises a round bump toward it, which the other
+// seven leave flat. Flat at rest, the sheet simplifies to a few triangles: only the levels'
+// check in every pose keeps the bump drawable.
+MeshFileImage bulgeSheet() {
+    constexpr int side = 41;
+    constexpr float half = 50.0f, bumpHeight = 15.0f, radius = 6.0f;
+    const auto sheet = [&](float bump) {
+        std::vector<float> vertices;
+        for (int row = 0; row < side; ++row)
+            for (int column = 0; column < side; ++column) {
+                const float x = -half + 2.0f * half * static_cast<float>(column) / (side - 1);
+                const float y = -half + 2.0f * half * static_cast<float>(row) / (side - 1);
+                const float z =
+                    bump * bumpHeight * std::exp(-(x * x + y * y) / (2 * radius * radius));
+                // The slope of the bump gives its normal.
+                const glm::vec3 normal = glm::normalize(
+                    glm::vec3(x * z / (radius * radius), y * z / (radius * radius), 1));
+                vertices.insert(vertices.end(), {quadCentre.x + x, quadCentre.y + y, z, normal.x,
+                                                 normal.y, normal.z, 0.0f});
+            }
+        return vertices;
+    };
+    MeshFileImage image;
+    image.vertexCount = side * side;
+    image.baseVertices = sheet(0.0f);
+    for (int row = 0; row + 1 < side; ++row)
+        for (int column = 0; column + 1 < side; ++column) {
+            const int corner = row * side + column;
+            image.indices.insert(image.indices.end(), {corner, corner + 1, corner + side + 1,
+                                                       corner, corner + side + 1, corner + side});
+        }
+    for (const char* name : {"a1", "a2", "a3", "a4", "a5", "a6", "bulge"}) {
+        image.targetNames.push_back(name);
+        image.targetBlocks.push_back(sheet(std::string(name) == "bulge" ? 1.0f : 0.0f));
+    }
+    image.staticVertexCount = 4;
+    image.staticVertices = square(staticCentre, 10.0f);
+    image.staticIndices = {0, 1, 2, 0, 2, 3};
+    buildDetailChains(image);
+    return image;
+}
+
+class DetailLevelSceneTest : public SceneTest {
+  protected:
+    MeshFileImage head() const override { return bulgeSheet(); }
+};
+
+// Pixels whose colour differs by more than 10 % in a channel.
+int pixelsOff(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    int count = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (int shift : {0, 8, 16})
+            if (std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                         static_cast<int>((b[i] >> shift) & 0xFF)) > 25) {
+                ++count;
+                break;
+            }
+    return count;
+}
+
+TEST_F(DetailLevelSceneTest, ACoarseLevelFarAwayKeepsATargetsMotionAndFullDetailClose) {
+    const MorphMesh& mesh = scene->morphMesh();
+    ASSERT_FALSE(mesh.detail.errors.empty());
+    const auto triangles = [&](std::int32_t indexBuffer) {
+        return scene->readIndexBuffer(indexBuffer).size() / 3;
+    };
+    MorphChannelSet& channels = scene->channelSet();
+    ASSERT_EQ(channels.getChannelTarget(6), "bulge");
+
+    // From the start view a coarse level stands in for the 3,200 triangles.
+    const auto flat = frame();
+    const std::int32_t coarse = scene->drawnHeadIndexBuffer();
+    EXPECT_NE(coarse, mesh.indexBuffer);
+    EXPECT_LT(triangles(coarse), triangles(mesh.indexBuffer) / 2);
+
+    // The bump shows, and the coarse level draws it as full detail does.
+    channels.setChannelWeight(1.0f, 6);
+    const auto bulging = frame();
+    EXPECT_EQ(scene->drawnHeadIndexBuffer(), coarse);
+    scene->setFullDetail(true);
+    const auto bulgingInFull = frame();
+    scene->setFullDetail(false);
+    EXPECT_GT(pixelsOff(bulgingInFull, flat), 2000);
+    EXPECT_LT(pixelsOff(bulging, bulgingInFull), 40);
+
+    // A unit away from the sheet every level's error would show: full detail.
+    ASSERT_GT(mesh.detail.errors.front(), 0.001f);
+    scene->camera().moveForward(scene->camera().eye().z - 1.0f);
+    frame();
+    EXPECT_EQ(scene->drawnHeadIndexBuffer(), mesh.indexBuffer);
 }
 
 } // namespace

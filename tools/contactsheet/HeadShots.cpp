@@ -53,3 +53,10 @@ std::vector<std::string> HeadShots::targetNames() const {
         names.push_back(name);
     return names;
 }
+
+std::int32_t HeadShots::headTriangles() {
+    const std::int32_t indexBuffer = scene_->drawnHeadIndexBuffer();
+    return indexBuffer < 0
+               ? 0
+               : static_cast<std::int32_t>(scene_->readIndexBuffer(indexBuffer).size() / 3);
+}

@@ -28,6 +28,11 @@ class HeadShots {
     // The target names in the mesh, byte-wise order.
     std::vector<std::string> targetNames() const;
 
+    // Full detail for every mesh, or the coarsest level that looks the same (the default).
+    void setFullDetail(bool fullDetail) { scene_->setFullDetail(fullDetail); }
+    // The head's triangles in the last picture.
+    std::int32_t headTriangles();
+
   private:
     QImage render(const Pose& pose);
 
