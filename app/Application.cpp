@@ -1,28 +1,11 @@
 #include "app/Application.h"
 
-#include "app/FrameLoop.h"
+#include "app/QtMessagePump.h"
 #include "ui/SettingsDialog.h"
 
-#include <QAbstractEventDispatcher>
-
 namespace {
-
 const char* const windowTitle = "[Interactive Demo Application] - Mirelda";
-
-// Qt's event queue as the loop's message source.
-class QtMessagePump final : public MessagePump {
-  public:
-    explicit QtMessagePump(const MainWindow& window) : window_(window) {}
-    bool dispatchPending() override {
-        return QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents);
-    }
-    bool quitPosted() const override { return window_.quitPosted(); }
-
-  private:
-    const MainWindow& window_;
-};
-
-} // namespace
+}
 
 Application::Application(PerformanceClock& clock)
     : window_(std::make_unique<MainWindow>(QString::fromUtf8(windowTitle),
@@ -37,6 +20,6 @@ Application::~Application() {
 
 void Application::run() {
     window_->showAtFrameSize();
-    QtMessagePump pump(*window_);
+    QtMessagePump pump(*window_, [this] { return window_->quitPosted(); });
     runFrameLoop(clock_, pump, [this](float dt) { scene_.renderFrame(dt); });
 }

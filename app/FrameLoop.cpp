@@ -22,9 +22,19 @@ void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
     while (!pump.quitPosted()) {
         if (pump.dispatchPending())
             continue;
-        const std::int64_t now = clock.queryCounter();
-        if (now < nextFrameAt)
+        if (!pump.windowExposed()) {
+            // Nothing to show: sleep until the window system says something, an expose above all.
+            pump.waitForMessages(std::nullopt);
             continue;
+        }
+        const std::int64_t now = clock.queryCounter();
+        if (now < nextFrameAt) {
+            const auto untilDeadline = std::chrono::milliseconds(static_cast<std::int64_t>(
+                static_cast<double>(nextFrameAt - now) * 1000.0 * secondsPerTick));
+            if (untilDeadline > frameWaitMargin)
+                pump.waitForMessages(untilDeadline - frameWaitMargin);
+            continue;
+        }
         const std::int64_t elapsed = now - lastFrameAt;
         lastFrameAt = now;
         renderFrame(static_cast<float>(static_cast<double>(elapsed) * secondsPerTick));

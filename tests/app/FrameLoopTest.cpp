@@ -3,9 +3,11 @@
 #include "app/ErrorReport.h"
 #include "common/DemoError.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -148,6 +150,72 @@ TEST(FrameLoop, QuitBeforeAnyMessageEndsTheLoopWithoutAFrame) {
     runFrameLoop(clock, pump, [&](float) { ++frames; });
     EXPECT_EQ(frames, 0);
     EXPECT_EQ(pump.passes, 0);
+}
+
+// A pump that can block: each wait moves the clock on by its timeout, as a real one sleeps.
+class WaitingPump final : public MessagePump {
+  public:
+    explicit WaitingPump(SteppingClock& clock) : clock_(clock) {}
+    bool dispatchPending() override { return false; }
+    bool quitPosted() const override { return quit; }
+    void waitForMessages(std::optional<std::chrono::milliseconds> timeout) override {
+        waits.push_back(timeout);
+        if (timeout)
+            clock_.stall(timeout->count() * 1000);
+        else if (onWaitWithoutTimeout)
+            onWaitWithoutTimeout();
+    }
+    bool windowExposed() const override { return exposed; }
+
+    std::vector<std::optional<std::chrono::milliseconds>> waits;
+    std::function<void()> onWaitWithoutTimeout;
+    bool exposed = true;
+    bool quit = false;
+
+  private:
+    SteppingClock& clock_;
+};
+
+TEST(FrameLoop, WaitsUntilAMarginBeforeEachDeadlineAndKeepsTheGrid) {
+    SteppingClock clock(1'000'000, 0, 10); // microseconds; a period of 16,666
+    WaitingPump pump(clock);
+    std::vector<std::int64_t> counters;
+    runFrameLoop(clock, pump, [&](float) {
+        counters.push_back(clock.lastReading());
+        pump.quit = counters.size() == 4;
+    });
+    ASSERT_EQ(counters.size(), 4u);
+    for (std::size_t i = 2; i < counters.size(); ++i)
+        EXPECT_LT(counters[i] - counters[i - 1] - 16'666, 1000) << "frame " << i;
+    // One blocked wait per frame, ending a margin before the deadline; the rest is polled.
+    ASSERT_EQ(pump.waits.size(), 3u);
+    for (const auto& wait : pump.waits) {
+        ASSERT_TRUE(wait.has_value());
+        EXPECT_GE(*wait + frameWaitMargin, std::chrono::milliseconds(15));
+        EXPECT_LE(*wait + frameWaitMargin, std::chrono::milliseconds(16));
+    }
+}
+
+TEST(FrameLoop, AHiddenWindowGetsNoFramesAndIsDrawnAtOnceWhenShownAgain) {
+    SteppingClock clock(1'000'000, 0, 10);
+    WaitingPump pump(clock);
+    std::vector<std::int64_t> counters;
+    int hiddenWaits = 0;
+    pump.onWaitWithoutTimeout = [&] {
+        // Ten seconds pass hidden, then the window is exposed again.
+        ++hiddenWaits;
+        clock.stall(10'000'000);
+        pump.exposed = true;
+    };
+    runFrameLoop(clock, pump, [&](float) {
+        counters.push_back(clock.lastReading());
+        pump.exposed = counters.size() != 1; // minimised right after the first frame
+        pump.quit = counters.size() == 2;
+    });
+    ASSERT_EQ(counters.size(), 2u);
+    EXPECT_EQ(hiddenWaits, 1);
+    // The first reading after the window came back draws: no wait for a deadline.
+    EXPECT_EQ(counters[1], counters[0] + 10 + 10'000'000);
 }
 
 class FailureReport : public ::testing::Test {
