@@ -1,6 +1,7 @@
 #include "ui/MorphGroupFile.h"
 
 #include "common/DemoError.h"
+#include "model/MorphGroupFileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -209,6 +210,19 @@ TEST_F(MorphGroupFileTest, LineEndsAreNormalisedAndTheTextEndsAtTrailingZeroByte
     // Text after a zero byte would be lost without a word.
     expectRejected(std::string("<MorphGroups/>\0<broken", 22), "a zero byte at offset 14");
     expectRejected(std::string("<MorphGroups/>\0\0 ", 17), "a zero byte at offset 14");
+}
+
+// What the head generator and the importer write, the demo reads back name for name: line ends
+// of every kind and markup characters included.
+TEST_F(MorphGroupFileTest, WrittenNamesReadBackAsTheyWere) {
+    const std::vector<MorphGroup> written = {
+        {"Mouth & \"Jaw\" <1>", {"a\r\nb\rc\nd", "\ttab ", "Br\xc3\xa9", "'q'"}}, {"", {}}};
+    const auto read = load(encodeMorphGroupFile(written));
+    ASSERT_EQ(read.size(), written.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        EXPECT_EQ(read[i].name, written[i].name);
+        EXPECT_EQ(read[i].targetNames, written[i].targetNames);
+    }
 }
 
 TEST_F(MorphGroupFileTest, RefusesDeepNestingBeforeTheParserRecursesIntoIt) {
