@@ -41,8 +41,10 @@ int runReportingFailures(const std::function<void()>& demo) {
         demo();
     } catch (const std::exception& error) {
         reportFailure(error.what());
+        return exitFailure;
     } catch (...) {
         reportFailure("unknown failure");
+        return exitFailure;
     }
-    return 0;
+    return exitSuccess;
 }

@@ -5,8 +5,12 @@
 
 // The one place where failures end the demo: runs demo, and if it throws, lets the objects it
 // built be torn down (they live inside demo), writes the reason to standard error and shows the
-// warning box. Returns 0 in every case, as the process does.
+// warning box. Returns the process's exit status: 0 when demo ended normally, 1 after the box,
+// so that whoever started the demo can tell a failure from a close.
 int runReportingFailures(const std::function<void()>& demo);
+
+inline constexpr int exitSuccess = 0;
+inline constexpr int exitFailure = 1;
 
 // What the box says.
 inline constexpr const char* errorBoxCaption = "Error Message";

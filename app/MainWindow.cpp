@@ -54,7 +54,11 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 void MainWindow::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
     // A sideways wheel is a different gesture; only the vertical wheel moves the camera.
-    if (scene_ && !(delta.y() == 0 && delta.x() != 0))
+    const bool sideways = delta.y() == 0 && delta.x() != 0;
+    // A touchpad's scrolling begins and ends with events that move nothing; they are not wheel
+    // steps, although a wheel step's delta of 0 moves the camera away.
+    const bool gestureWithoutMotion = event->phase() != Qt::NoScrollPhase && delta.isNull();
+    if (scene_ && !sideways && !gestureWithoutMotion)
         scene_->onMouseWheel(static_cast<std::int16_t>(delta.y()));
 }
 

@@ -9,9 +9,9 @@ struct LargeFloatRelease {
 };
 
 // Tens of megabytes of floats, filled once from a file and read a few times. Filling fresh
-// memory page by page costs a fault for every 4 KiB; this buffer has its pages mapped when it
-// is made, in one call, and returns them to the system as soon as it is freed.
-// Throws std::bad_alloc.
+// memory page by page costs a fault for every 4 KiB; on Linux this buffer has its pages mapped
+// when it is made, in one call, and returns them to the system as soon as it is freed. Elsewhere
+// it is an ordinary heap block. Throws std::bad_alloc.
 using LargeFloatBuffer = std::unique_ptr<float[], LargeFloatRelease>;
 
 LargeFloatBuffer allocateLargeFloats(std::size_t count);

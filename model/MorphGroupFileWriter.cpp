@@ -18,6 +18,10 @@ std::string escaped(const std::string& text) {
         case '"':
             out += "&quot;";
             break;
+        case '\r':
+            // A reader turns a raw carriage return into a line end.
+            out += "&#13;";
+            break;
         default:
             out += c;
         }

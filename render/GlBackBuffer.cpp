@@ -7,12 +7,11 @@
 #include <algorithm>
 
 GlBackBuffer::GlBackBuffer(QOpenGLFunctions_4_5_Core& gl, std::int32_t width, std::int32_t height)
-    : gl_(gl), width_(width), height_(height), colour_(createGlRenderbuffer(gl)),
+    : gl_(gl), width_(width), height_(height), colour_(createGlTexture(gl, GL_TEXTURE_2D)),
       depthStencil_(createGlRenderbuffer(gl)), framebuffer_(createGlFramebuffer(gl)) {
-    gl_.glNamedRenderbufferStorage(colour_.get(), GL_RGBA8, width_, height_);
+    gl_.glTextureStorage2D(colour_.get(), 1, GL_RGBA8, width_, height_);
     gl_.glNamedRenderbufferStorage(depthStencil_.get(), GL_DEPTH24_STENCIL8, width_, height_);
-    gl_.glNamedFramebufferRenderbuffer(framebuffer_.get(), GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                       colour_.get());
+    gl_.glNamedFramebufferTexture(framebuffer_.get(), GL_COLOR_ATTACHMENT0, colour_.get(), 0);
     gl_.glNamedFramebufferRenderbuffer(framebuffer_.get(), GL_DEPTH_STENCIL_ATTACHMENT,
                                        GL_RENDERBUFFER, depthStencil_.get());
     const GLenum status =

@@ -8,7 +8,8 @@
 class QOpenGLFunctions_4_5_Core;
 
 // The off-screen back buffer: RGBA8 colour and 24-bit depth with 8-bit stencil, at a fixed size
-// whatever the window's size. Frames render into it; present copies it into the window.
+// whatever the window's size. Frames render into it; present copies it into the window. The
+// colour is a texture, so a present can also draw it where a blit cannot go.
 class GlBackBuffer {
   public:
     GlBackBuffer(QOpenGLFunctions_4_5_Core& gl, std::int32_t width, std::int32_t height);
@@ -24,12 +25,13 @@ class GlBackBuffer {
 
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
+    std::uint32_t colourTexture() const { return colour_.get(); }
 
   private:
     QOpenGLFunctions_4_5_Core& gl_;
     std::int32_t width_;
     std::int32_t height_;
-    GlRenderbuffer colour_;
+    GlTexture colour_;
     GlRenderbuffer depthStencil_;
     GlFramebuffer framebuffer_;
 };

@@ -5,6 +5,7 @@
 #include "render/GlBackBuffer.h"
 #include "render/GlErrors.h"
 #include "render/GlName.h"
+#include "render/GlTexturedQuad.h"
 #include "render/HlslCompiler.h"
 #include "render/ShaderSemantics.h"
 #include "render/SurfaceFormat.h"
@@ -93,8 +94,10 @@ struct RenderDevice::Impl {
 
     // Every object made on the context. Members go bottom-up, which is the teardown order:
     // shaders, vertex buffers, index buffers, declarations, textures, then the device's own
-    // samplers, pipeline and back buffer, and the context last of all.
+    // samplers, pipeline, present quad and back buffer, and the context last of all.
     std::unique_ptr<GlBackBuffer> backBuffer;
+    // Only for a window whose framebuffer is multisampled, which no blit may write into.
+    std::unique_ptr<GlTexturedQuad> presentQuad;
     GlProgramPipeline pipeline;
     std::array<GlSampler, samplerStageCount> samplers;
     std::vector<GlTexture> textures;
@@ -114,6 +117,7 @@ struct RenderDevice::Impl {
     bool hasDeclaration = false;
 
     void createContext(const WindowTarget& target);
+    bool windowIsMultisampled();
     void setInitialState();
     void checkSamplerStage(std::uint32_t sampler, const char* operation) const {
         if (sampler >= samplerStageCount) {
@@ -132,11 +136,14 @@ void RenderDevice::Impl::createContext(const WindowTarget& target) {
                         std::to_string(target.height) + " is not positive");
     }
     window = target.window;
-    const QSurfaceFormat format = deviceSurfaceFormat();
+    QSurfaceFormat format = deviceSurfaceFormat();
     if (window->handle() == nullptr) {
         window->setFormat(format);
         window->create();
     }
+    // A context can only be made current on a window of a like pixel format, and the window may
+    // have samples although none were asked for: it was made elsewhere, or a driver forces them.
+    format.setSamples(window->format().samples());
     context = std::make_unique<QOpenGLContext>();
     context->setFormat(format);
     if (!context->create()) {
@@ -153,6 +160,14 @@ void RenderDevice::Impl::createContext(const WindowTarget& target) {
     if (gl == nullptr || !gl->initializeOpenGLFunctions()) {
         throw DemoError("RenderDevice: OpenGL 4.5 functions are not available");
     }
+}
+
+bool RenderDevice::Impl::windowIsMultisampled() {
+    GLint sampleBuffers = 0;
+    gl->glGetNamedFramebufferParameteriv(context->defaultFramebufferObject(), GL_SAMPLE_BUFFERS,
+                                         &sampleBuffers);
+    throwOnGlError(*gl, "RenderDevice (window framebuffer)");
+    return sampleBuffers > 0;
 }
 
 void RenderDevice::Impl::setInitialState() {
@@ -187,6 +202,9 @@ RenderDevice::RenderDevice(const WindowTarget& target) : impl_(std::make_unique<
     clearUpperVectorState();
     impl_->createContext(target);
     impl_->backBuffer = std::make_unique<GlBackBuffer>(*impl_->gl, target.width, target.height);
+    // Drivers can force anti-aliasing on the window whatever the program asks for.
+    if (impl_->windowIsMultisampled())
+        impl_->presentQuad = std::make_unique<GlTexturedQuad>(*impl_->gl, samplerStageCount);
     impl_->setInitialState();
 }
 
@@ -463,7 +481,12 @@ void RenderDevice::present() {
     const qreal ratio = window.devicePixelRatio();
     const auto width = static_cast<std::int32_t>(std::lround(window.width() * ratio));
     const auto height = static_cast<std::int32_t>(std::lround(window.height() * ratio));
-    impl_->backBuffer->blitTo(impl_->context->defaultFramebufferObject(), width, height);
+    const GLuint windowFramebuffer = impl_->context->defaultFramebufferObject();
+    if (impl_->presentQuad)
+        impl_->presentQuad->draw(impl_->backBuffer->colourTexture(), windowFramebuffer, width,
+                                 height);
+    else
+        impl_->backBuffer->blitTo(windowFramebuffer, width, height);
     impl_->context->swapBuffers(&window);
     impl_->backBuffer->bindForDrawing();
     throwOnGlError(*impl_->gl, "present");

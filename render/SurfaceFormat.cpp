@@ -6,5 +6,7 @@ QSurfaceFormat deviceSurfaceFormat() {
     format.setVersion(4, 5);
     format.setProfile(QSurfaceFormat::CoreProfile);
     format.setSwapInterval(0);
+    // Frames are drawn into a single-sampled back buffer; samples in the window would only cost.
+    format.setSamples(0);
     return format;
 }

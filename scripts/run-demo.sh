@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the built demo from the build tree. With a display it simply runs; without one it runs
 # on a virtual display, saves a screenshot of the first frame, closes the main window the way a
-# user does and returns the demo's exit status.
+# user does and returns the demo's exit status. A failure is named as one: the demo exits with
+# status 1 after its error box.
 # Usage: scripts/run-demo.sh [build dir] [glTF model]
 # With a model, the demo runs in <build>/models/<model's file stem>/: the model imported there
 # by mirelda-import, beside a copy of the shaders.
@@ -23,8 +24,19 @@ if [[ -n "$model" ]]; then
 fi
 cd "$work_dir"
 
+# Passes the demo's status on, saying so when it is a failure.
+finish() {
+    local status=$1
+    if ((status != 0)); then
+        echo "run-demo: the demo failed (exit status $status); its reason is in the messages above." >&2
+    fi
+    exit "$status"
+}
+
 if [[ -n "${DISPLAY:-}" ]]; then
-    exec "$build_dir/mirelda"
+    status=0
+    "$build_dir/mirelda" || status=$?
+    finish "$status"
 fi
 
 source "$scripts_dir/xsession.sh"
@@ -45,4 +57,4 @@ else
 fi
 wait_for_exit "$demo" 20
 echo "Demo exit status: $exit_status"
-exit "$exit_status"
+finish "$exit_status"

@@ -41,25 +41,31 @@ std::string emptyDocumentReason(const std::string& text) {
     return blank ? "the file is empty" : "is not XML: it does not begin with an element";
 }
 
-// The file's text as TinyXML's own file loading would hand it to the parser: line ends made
-// "\n". TinyXML steps over a UTF-8 sequence by the length its lead byte announces, even when
-// the terminating zero lies inside it, and then parses whatever memory follows its buffer; the
-// text is therefore followed by enough zero bytes for any such step to land on one. A zero byte
-// inside the file, which that loader would silently take for the end, is refused.
+// The file's text as TinyXML's own file loading would hand it to the parser: up to the first
+// zero byte, line ends made "\n". TinyXML steps over a UTF-8 sequence by the length its lead
+// byte announces, even when the terminating zero lies inside it, and then parses whatever memory
+// follows its buffer; the text is therefore followed by enough zero bytes for any such step to
+// land on one. Zero bytes that end a file are left off as that loader leaves them; one with
+// text after it is refused, as the loader would drop that text without a word.
 std::string readDocumentText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         fail(path, "cannot be opened: " + std::generic_category().message(errno));
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad())
         fail(path, "cannot be read");
+    const std::size_t firstZero = bytes.find('\0');
+    if (firstZero != std::string::npos) {
+        if (bytes.find_first_not_of('\0', firstZero) != std::string::npos)
+            fail(path, "a zero byte at offset " + std::to_string(firstZero) +
+                           " has text after it; zero bytes may only end the file");
+        bytes.resize(firstZero);
+    }
 
     std::string text;
     text.reserve(bytes.size() + maxUtf8SequenceBytes);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char byte = bytes[i];
-        if (byte == '\0')
-            fail(path, "a zero byte at offset " + std::to_string(i) + " is not XML");
         if (byte == '\r') {
             text += '\n';
             if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
@@ -72,8 +78,16 @@ std::string readDocumentText(const std::string& path) {
     return text;
 }
 
-// Every child walked here must be an element with a "name": comments or text in those places
-// would otherwise be read as nameless groups or targets.
+// Comments may stand anywhere among groups and targets (a commented-out target among them);
+// they are passed over.
+const TiXmlNode* skipComments(const TiXmlNode* node) {
+    while (node != nullptr && node->ToComment() != nullptr)
+        node = node->NextSibling();
+    return node;
+}
+
+// Every other child walked here must be an element with a "name": text or markup in those
+// places would otherwise be read as nameless groups or targets.
 std::string nameOf(const TiXmlNode* node, const std::string& path, const char* role) {
     const TiXmlElement* element = node->ToElement();
     if (element == nullptr)
@@ -91,7 +105,7 @@ std::string nameOf(const TiXmlNode* node, const std::string& path, const char* r
 std::vector<std::string> readTargetNames(const TiXmlNode* group, const std::string& path) {
     std::vector<std::string> names;
     for (const TiXmlNode* node = group->FirstChildElement("Target"); node != nullptr;
-         node = node->NextSibling())
+         node = skipComments(node->NextSibling()))
         names.push_back(nameOf(node, path, "target"));
     return names;
 }
@@ -125,8 +139,8 @@ std::vector<MorphGroup> loadMorphGroups(const std::string& path) {
         fail(path, "no top-level <MorphGroups>");
 
     std::vector<MorphGroup> groups;
-    for (const TiXmlNode* node = groupList->FirstChild(); node != nullptr;
-         node = node->NextSibling()) {
+    for (const TiXmlNode* node = skipComments(groupList->FirstChild()); node != nullptr;
+         node = skipComments(node->NextSibling())) {
         MorphGroup group;
         group.name = nameOf(node, path, "group");
         group.targetNames = readTargetNames(node, path);

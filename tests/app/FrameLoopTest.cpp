@@ -229,14 +229,14 @@ class FailureReport : public ::testing::Test {
     std::vector<std::pair<std::string, std::string>> boxes;
 };
 
-TEST_F(FailureReport, AFailingFrequencyShowsTheBoxBeforeAnyFrameAndReturnsZero) {
+TEST_F(FailureReport, AFailingFrequencyShowsTheBoxBeforeAnyFrameAndReturnsOne) {
     SteppingClock clock(ntscFrequency, 0, 1);
     clock.frequencyWorks = false;
     ScriptedPump pump;
     int frames = 0;
     const int status =
         runReportingFailures([&] { runFrameLoop(clock, pump, [&](float) { ++frames; }); });
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(status, 1);
     EXPECT_EQ(frames, 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].first, "Error Message");
@@ -257,12 +257,12 @@ TEST_F(FailureReport, TeardownHappensBeforeTheBoxWhateverWasThrown) {
                   Witness witness{log};
                   throw DemoError("broken");
               }),
-              0);
+              1);
     EXPECT_EQ(runReportingFailures([&] {
                   Witness witness{log};
                   throw 42; // not a std::exception: the second handler
               }),
-              0);
+              1);
     EXPECT_EQ(log, (std::vector<std::string>{"torn down", "box", "torn down", "box"}));
 }
 

@@ -23,7 +23,8 @@ TEST(MainWindow, IsCreatedWithTheDevicesSurfaceFormat) {
 }
 
 // Mouse input reaches the real scene only as the demo's window procedure passes it on: the left
-// button drags, only the vertical wheel moves, and moves outside the window keep their sign.
+// button drags, only the vertical wheel and a touchpad's strokes move, and moves outside the
+// window keep their sign.
 TEST(MainWindow, PassesOnlyTheDemosGesturesToTheScene) {
     MainWindow window(QStringLiteral("test"), mainWindowFrameSize.width,
                       mainWindowFrameSize.height);
@@ -35,11 +36,12 @@ TEST(MainWindow, PassesOnlyTheDemosGesturesToTheScene) {
     scene.renderFrame(1.0f / 60.0f); // input steps scale with the last frame's time
     const glm::vec3 startEye = scene.camera().eye();
 
-    auto wheel = [&](QPoint angleDelta) {
+    auto wheel = [&](QPoint angleDelta, Qt::ScrollPhase phase = Qt::NoScrollPhase) {
         QWheelEvent event(QPointF(100, 100), window.mapToGlobal(QPointF(100, 100)), QPoint(),
-                          angleDelta, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                          angleDelta, Qt::NoButton, Qt::NoModifier, phase, false);
         QCoreApplication::sendEvent(&window, &event);
     };
+    auto distance = [&] { return glm::length(scene.camera().eye() - scene.camera().target()); };
     for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
         QTest::mousePress(&window, button, {}, QPoint(100, 100));
         QTest::mouseMove(&window, QPoint(160, 100));
@@ -57,7 +59,19 @@ TEST(MainWindow, PassesOnlyTheDemosGesturesToTheScene) {
     EXPECT_LT(scene.camera().eye().x, turnedRight);
     QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(-40, 100));
 
-    const float distance = glm::length(scene.camera().eye() - scene.camera().target());
+    const float start = distance();
     wheel(QPoint(0, 120));
-    EXPECT_LT(glm::length(scene.camera().eye() - scene.camera().target()), distance);
+    const float closer = distance();
+    EXPECT_LT(closer, start);
+    // A touchpad stroke: its begin and end carry no delta and move nothing, its updates step.
+    wheel(QPoint(), Qt::ScrollBegin);
+    EXPECT_EQ(distance(), closer);
+    wheel(QPoint(0, 15), Qt::ScrollUpdate);
+    const float stroked = distance();
+    EXPECT_LT(stroked, closer);
+    wheel(QPoint(), Qt::ScrollEnd);
+    EXPECT_EQ(distance(), stroked);
+    // A wheel step of 0 still moves away.
+    wheel(QPoint());
+    EXPECT_GT(distance(), stroked);
 }

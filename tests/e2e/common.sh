@@ -67,7 +67,7 @@ select_first_target_of_last_group() {
     xdotool key Right Down
 }
 
-# The error box comes up with its caption, OK ends the process with status 0, and standard
+# The error box comes up with its caption, OK ends the process with status 1, and standard
 # error names the reason; nothing crashes.
 await_error_box() {
     local reason_pattern=$1 name=$2 box
@@ -77,7 +77,7 @@ await_error_box() {
         xdotool key --clearmodifiers Return
     wait_for_exit "$demo_pid" 20
     demo_pid=""
-    [[ "$exit_status" == 0 ]] || fail "$name: exit status $exit_status after OK"
+    [[ "$exit_status" == 1 ]] || fail "$name: exit status $exit_status after OK"
     grep -qE "$reason_pattern" "$work_dir/stderr.txt" ||
         fail "$name: standard error does not name the reason: $(cat "$work_dir/stderr.txt")"
     if grep -qiE 'segmentation|aborted|sanitizer' "$work_dir/stderr.txt"; then

@@ -1,8 +1,16 @@
 #include "GlTestSupport.h"
 
-GlTestDevice::GlTestDevice() {
+#include "render/SurfaceFormat.h"
+
+GlTestDevice::GlTestDevice(int windowSamples) {
     window.setSurfaceType(QSurface::OpenGLSurface);
     window.resize(backBufferSize.width, backBufferSize.height);
+    if (windowSamples > 0) {
+        QSurfaceFormat format = deviceSurfaceFormat();
+        format.setSamples(windowSamples);
+        window.setFormat(format);
+        window.create();
+    }
     device = std::make_unique<RenderDevice>(WindowTarget{&window});
 }
 

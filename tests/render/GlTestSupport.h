@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-// A hidden 800 x 600 window with a render device on it, made the way the demo makes them.
+// A hidden 800 x 600 window with a render device on it, made the way the demo makes them; or,
+// with windowSamples, on a window that already has a multisampled framebuffer, as a driver
+// that forces anti-aliasing gives it.
 struct GlTestDevice {
-    GlTestDevice();
+    explicit GlTestDevice(int windowSamples = 0);
     QWindow window;
     std::unique_ptr<RenderDevice> device;
 };
