@@ -7,7 +7,7 @@
 
 // Where a glTF model's external files (.bin buffers) may come from.
 enum class ExternalFiles {
-    Read,   // regular files relative to the model's directory
+    Read,   // regular files that resolve (links followed) to inside the model's folder
     Refuse, // none: every external reference is a fault (for input of unknown origin)
 };
 

@@ -1,5 +1,6 @@
 #include "ModelImporter.h"
 
+#include "ContainedFiles.h"
 #include "Framing.h"
 #include "GltfScene.h"
 #include "ImportError.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <set>
 
@@ -96,18 +96,6 @@ MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& stat
     return image;
 }
 
-std::vector<std::uint8_t> fileBytes(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        throw ImportError("no such file");
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes(fs::file_size(path, error));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!in || error)
-        throw ImportError("cannot read the file");
-    return bytes;
-}
-
 } // namespace
 
 ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& baseDirectory,
@@ -130,7 +118,8 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 
     AssembledHead head = assembleHead(scene.primitives);
     if (head.mesh.targets.empty())
-        throw ImportError("the model has no morph targets");
+        throw ImportError("the model has no morph targets (an exporter may have dropped the "
+                          "shape keys, as Blender does when it applies modifiers)");
     MorphableMesh staticMesh = assembleStatic(scene.primitives);
     scene.primitives.clear();
     summary.head.assembledVertices = head.mesh.vertexCount();
@@ -172,7 +161,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory) {
     const auto start = std::chrono::steady_clock::now();
     ImportedModel imported =
-        convertGltf(fileBytes(model), model.parent_path(), ExternalFiles::Read);
+        convertGltf(readModelFile(model), model.parent_path(), ExternalFiles::Read);
     imported.summary.model = model;
     writeImportedModel(imported, outputDirectory);
     imported.summary.seconds =
