@@ -127,7 +127,7 @@ GeneratedHead generateHead() {
     }
     image.indices = indexList(rig.mesh.triangles);
 
-    // The static mesh is what never moves: the upper teeth.
+    // The static mesh is what never moves: the upper teeth, glazed throughout.
     const TriangleMesh upperTeeth = adaptiveSymmetricSurface(
         upperTeethDistance, uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45),
         teethMeshing());
@@ -136,7 +136,7 @@ GeneratedHead generateHead() {
             "head generator: the static mesh has more vertices than 16-bit indices reach");
     image.staticVertexCount = static_cast<std::int32_t>(upperTeeth.positions.size());
     image.staticVertices = vertexFloats(upperTeeth.positions, upperTeeth.triangles,
-                                        std::vector<float>(upperTeeth.positions.size(), 0.0f));
+                                        std::vector<float>(upperTeeth.positions.size(), 1.0f));
     image.staticIndices = indexList(upperTeeth.triangles);
     orderForVertexCache(image);
 

@@ -245,6 +245,7 @@ class SceneReader {
                         unitOrFront(out.normals[v] + normal - computed->restNormals()[v]);
             }
         }
+        mesh.glaze = glazeOf(attribute(primitive.attributes, "COLOR_0"), vertexCount, what);
         transform(mesh, world);
         // Finite inputs can still overflow: a delta added to a far position, a huge transform.
         const auto finite = [](const std::vector<glm::vec3>& positions) {
@@ -258,6 +259,27 @@ class SceneReader {
         if (!allFinite)
             fail(what + ": positions overflow at the node's transform");
         return mesh;
+    }
+
+    // White vertex colours mark the glazed parts, as the head generator writes them.
+    std::vector<float> glazeOf(int colourAccessor, std::size_t vertexCount,
+                               const std::string& what) {
+        std::vector<float> glaze(vertexCount, 0.0f);
+        if (colourAccessor < 0)
+            return glaze;
+        const std::string colourWhat = what + " COLOR_0";
+        if (accessorCount(model_, colourAccessor, colourWhat) != vertexCount)
+            fail(colourWhat + ": accessor " + std::to_string(colourAccessor) +
+                 " does not have one element per vertex");
+        const int type = model_.accessors[static_cast<std::size_t>(colourAccessor)].type;
+        const int components = type == TINYGLTF_TYPE_VEC4 ? 4 : 3;
+        const std::vector<float> colours =
+            readFloats(model_, colourAccessor, components, colourWhat);
+        for (std::size_t v = 0; v < vertexCount; ++v) {
+            const float* rgb = &colours[v * static_cast<std::size_t>(components)];
+            glaze[v] = std::min({rgb[0], rgb[1], rgb[2]}) >= glazedColourMinimum ? 1.0f : 0.0f;
+        }
+        return glaze;
     }
 
     static void transform(MorphableMesh& mesh, const glm::dmat4& world) {

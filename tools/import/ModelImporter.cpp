@@ -22,15 +22,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // Seven floats a vertex, as the generated head writes them: the position, then the normal as
-// four floats with w = 0.
+// four floats, w being the glaze (1 glazed, 0 skin), which the targets share with the rest pose.
 std::vector<float> vertexFloats(const std::vector<glm::vec3>& positions,
-                                const std::vector<glm::vec3>& normals) {
+                                const std::vector<glm::vec3>& normals,
+                                const std::vector<float>& glaze) {
     std::vector<float> floats;
     floats.reserve(positions.size() * 7);
     for (std::size_t v = 0; v < positions.size(); ++v) {
         const glm::vec3& p = positions[v];
         const glm::vec3& n = normals[v];
-        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, 0.0f});
+        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, glaze[v]});
     }
     return floats;
 }
@@ -77,6 +78,7 @@ MorphableMesh invisibleTriangle() {
     MorphableMesh mesh;
     mesh.positions.assign(3, framedCentre);
     mesh.normals.assign(3, glm::vec3(0.0f, 0.0f, 1.0f));
+    mesh.glaze.assign(3, 0.0f);
     mesh.indices = {0, 1, 2};
     return mesh;
 }
@@ -84,14 +86,14 @@ MorphableMesh invisibleTriangle() {
 MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh) {
     MeshFileImage image;
     image.vertexCount = static_cast<std::int32_t>(head.vertexCount());
-    image.baseVertices = vertexFloats(head.positions, head.normals);
+    image.baseVertices = vertexFloats(head.positions, head.normals, head.glaze);
     for (const MeshTarget& target : head.targets) {
         image.targetNames.push_back(target.name);
-        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals));
+        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals, head.glaze));
     }
     image.indices = indexList(head.indices);
     image.staticVertexCount = static_cast<std::int32_t>(staticMesh.vertexCount());
-    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals);
+    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals, staticMesh.glaze);
     image.staticIndices = indexList(staticMesh.indices);
     return image;
 }
