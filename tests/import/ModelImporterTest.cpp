@@ -174,6 +174,30 @@ TEST(ModelImporter, SimplifiesPastSixteenBitIndicesKeepingTargetValuesExact) {
     }
 }
 
+TEST(ModelImporter, DuplicateTargetNamesBecomeUniqueAndEveryTargetKeepsItsOwnShape) {
+    GltfModelBuilder builder;
+    const std::vector<glm::vec3> triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    tinygltf::Primitive primitive;
+    primitive.attributes["POSITION"] = builder.addVec3s(triangle);
+    for (int k = 1; k <= 3; ++k)
+        primitive.targets.push_back({{"POSITION", builder.addVec3s(std::vector<glm::vec3>(
+                                                      3, {0, 0, 0.1f * static_cast<float>(k)}))}});
+    builder.addNode(builder.addMesh("Face", {primitive}, {"a.2", "a", "a"}));
+    const std::string glb = builder.glb();
+
+    const ImportedModel imported = convertGltf(
+        {reinterpret_cast<const std::uint8_t*>(glb.data()), glb.size()}, {}, ExternalFiles::Refuse);
+    const MeshFileImage& image = imported.meshFile;
+    ASSERT_GE(image.targetNames.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(image.targetNames.begin(), image.targetNames.begin() + 3),
+              (std::vector<std::string>{"a.2", "a", "a.2.2"}));
+    // Each target lifts the triangle by its own height: 0.1, 0.2, 0.3 before framing.
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR(image.targetBlocks[k][2] - image.baseVertices[2],
+                    183.0f * 0.1f * static_cast<float>(k + 1), 1e-3f)
+            << image.targetNames[k];
+}
+
 TEST(ModelImporter, GroupsArkitNamesByPrefixInFaceOrderAndOthersByMesh) {
     const std::vector<MorphGroup> groups =
         groupTargets({"mouthSmileLeft", "smirk", "eyebrowRaise", "Jaw_Open", "browInnerUp", "x"},

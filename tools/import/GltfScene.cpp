@@ -92,23 +92,30 @@ std::string sanitizedName(std::string name) {
 }
 
 // The mesh's target names: extras.targetNames where it names every target, else
-// "<mesh name>.<index>"; a name used twice gets its index appended.
+// "<mesh name>.<index>". A name used again gets ".<index>" appended, and ".<n>" after that until
+// it is free, so every target keeps a name of its own, the same on every import.
 std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::string& meshName,
                                      std::size_t count) {
     std::vector<std::string> names;
     const tinygltf::Value& listed = mesh.extras.Get("targetNames");
     const bool usable = listed.IsArray() && listed.ArrayLen() == count;
-    std::set<std::string> used;
     for (std::size_t i = 0; i < count; ++i) {
         const tinygltf::Value* name = usable ? &listed.Get(static_cast<int>(i)) : nullptr;
-        std::string text = name && name->IsString() && !name->Get<std::string>().empty()
-                               ? sanitizedName(name->Get<std::string>())
-                               : meshName + "." + std::to_string(i);
-        if (!used.insert(text).second) {
-            text.append(".").append(std::to_string(i));
-            used.insert(text);
-        }
-        names.push_back(std::move(text));
+        names.push_back(name && name->IsString() && !name->Get<std::string>().empty()
+                            ? sanitizedName(name->Get<std::string>())
+                            : meshName + "." + std::to_string(i));
+    }
+    // Names as written are taken first, so a renamed duplicate never takes a written name.
+    std::set<std::string> taken(names.begin(), names.end());
+    std::set<std::string> kept;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (kept.insert(names[i]).second)
+            continue;
+        std::string unique = names[i] + "." + std::to_string(i);
+        for (int n = 2; taken.contains(unique); ++n)
+            unique = names[i] + "." + std::to_string(i) + "." + std::to_string(n);
+        taken.insert(unique);
+        names[i] = std::move(unique);
     }
     return names;
 }
