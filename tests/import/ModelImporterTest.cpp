@@ -72,10 +72,11 @@ TEST(ModelImporter, PlacesMatchesAndPadsTheTargetsOfTwoMeshes) {
     EXPECT_EQ(file.staticMesh->indexCount(), 3u);
 
     // World corners (Left: root translation and scale after the child's quarter turn; Right:
-    // the matrix), framed: the box x 8..21, y 0..4 becomes 183 tall around (0, -10, 0).
-    const float scale = 183.0f / 4.0f;
+    // the matrix), framed: the box of the rest pose and the targets, x 8..21, y 0..4, z 0..2,
+    // becomes 244 wide (4:3 to the head's 183 tall) around (0, -10, 0).
+    const float scale = 244.0f / 13.0f;
     const auto framed = [&](glm::vec3 p) {
-        return (p - glm::vec3(14.5f, 2.0f, 0.0f)) * scale + glm::vec3(0.0f, -10.0f, 0.0f);
+        return (p - glm::vec3(14.5f, 2.0f, 1.0f)) * scale + glm::vec3(0.0f, -10.0f, 0.0f);
     };
     // Expected offsets of smile and blink at each corner; everything else stays at rest.
     struct Corner {
@@ -172,6 +173,64 @@ TEST(ModelImporter, SimplifiesPastSixteenBitIndicesKeepingTargetValuesExact) {
         ASSERT_NEAR(bulge[v].z - base[v].z, scale * 0.5f * local.x * local.x, 1e-3f)
             << "vertex " << v;
     }
+}
+
+// The box of the vertices' positions, every block of the head or of the static mesh.
+std::pair<glm::vec3, glm::vec3> bounds(const std::vector<const std::vector<float>*>& blocks) {
+    glm::vec3 low(1e30f), high(-1e30f);
+    for (const std::vector<float>* block : blocks)
+        for (std::size_t i = 0; i + 2 < block->size(); i += 7) {
+            const glm::vec3 p((*block)[i], (*block)[i + 1], (*block)[i + 2]);
+            low = glm::min(low, p);
+            high = glm::max(high, p);
+        }
+    return {low, high};
+}
+
+TEST(ModelImporter, FramesTheFaceWithAllItsMotionWhateverElseTheModelHolds) {
+    // A head on a 1.5 m body, and a strip 4 wide and 0.6 tall whose target lifts its right end
+    // by 0.6: each face with its targets fills the picture (244 by 183 around (0, -10)).
+    GltfModelBuilder avatar = makeTestHead({16, 24, 7});
+    tinygltf::Primitive body;
+    body.attributes["POSITION"] = avatar.addVec3s(
+        {{-0.25f, -1.7f, 0}, {0.25f, -1.7f, 0}, {0.25f, -0.2f, 0}, {-0.25f, -0.2f, 0}});
+    body.indices = avatar.addIndices({0, 1, 2, 0, 2, 3});
+    avatar.addNode(avatar.addMesh("Body", {body}));
+
+    GltfModelBuilder strip;
+    tinygltf::Primitive band;
+    band.attributes["POSITION"] =
+        strip.addVec3s({{-2.0f, 0, 0}, {2.0f, 0, 0}, {2.0f, 0.6f, 0}, {-2.0f, 0.6f, 0}});
+    band.indices = strip.addIndices({0, 1, 2, 0, 2, 3});
+    band.targets.push_back(
+        {{"POSITION", strip.addVec3s({{0, 0, 0}, {0, 0.6f, 0}, {0, 0.6f, 0}, {0, 0, 0}})}});
+    strip.addNode(strip.addMesh("Strip", {band}, {"lift"}));
+
+    for (GltfModelBuilder* model : {&avatar, &strip}) {
+        const std::string glb = model->glb();
+        const MeshFileImage image =
+            convertGltf({reinterpret_cast<const std::uint8_t*>(glb.data()), glb.size()}, {},
+                        ExternalFiles::Refuse)
+                .meshFile;
+        std::vector<const std::vector<float>*> face{&image.baseVertices};
+        for (const std::vector<float>& block : image.targetBlocks)
+            face.push_back(&block);
+        const auto [low, high] = bounds(face);
+        const glm::vec3 size = high - low;
+        EXPECT_NEAR((low.x + high.x) / 2.0f, 0.0f, 0.01f);
+        EXPECT_NEAR((low.y + high.y) / 2.0f, -10.0f, 0.01f);
+        EXPECT_LE(size.x, 244.01f);
+        EXPECT_LE(size.y, 183.01f);
+        EXPECT_TRUE(std::abs(size.x - 244.0f) < 0.01f || std::abs(size.y - 183.0f) < 0.01f)
+            << size.x << " by " << size.y << " fills neither way";
+    }
+    // The body comes along at the same transform, far below the picture.
+    const std::string glb = avatar.glb();
+    const MeshFileImage image =
+        convertGltf({reinterpret_cast<const std::uint8_t*>(glb.data()), glb.size()}, {},
+                    ExternalFiles::Refuse)
+            .meshFile;
+    EXPECT_LT(bounds({&image.staticVertices}).first.y, -500.0f);
 }
 
 TEST(ModelImporter, DuplicateTargetNamesBecomeUniqueAndEveryTargetKeepsItsOwnShape) {

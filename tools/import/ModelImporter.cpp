@@ -133,7 +133,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
         throw ImportError("the primitives with morph targets have no triangles");
     summary.head.weldedVertices = head.mesh.vertexCount();
     summary.staticMesh.weldedVertices = staticMesh.vertexCount();
-    const Framing framing = frameRestPose(head.mesh, staticMesh);
+    const Framing framing = frameHead(head.mesh);
     prepareMesh(head.mesh, framing, summary.head);
     if (staticMesh.indices.empty()) {
         staticMesh = invisibleTriangle();
