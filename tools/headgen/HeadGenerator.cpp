@@ -12,7 +12,7 @@
 #include "Teeth.h"
 #include "Tongue.h"
 #include "common/DemoError.h"
-#include "model/MorphGroupFileWriter.h"
+#include "model/DataFilePair.h"
 #include "model/VertexCacheOrder.h"
 
 #include <algorithm>
@@ -151,8 +151,7 @@ GeneratedHead generateHead() {
 }
 
 void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& directory) {
-    std::filesystem::create_directories(directory);
-    writeMeshFile(directory / "headModelNew.dat", head.meshFile);
+    writeDataFilePair(directory, head.meshFile, head.groups);
     const std::filesystem::path glbPath = directory / "head.glb";
     const std::string glb = encodeHeadGlb(head.meshFile);
     std::ofstream glbFile(glbPath, std::ios::binary | std::ios::trunc);
@@ -160,10 +159,4 @@ void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& dire
     glbFile.close();
     if (!glbFile)
         throw DemoError("cannot write " + glbPath.string());
-    const std::filesystem::path xmlPath = directory / "headModel.xml";
-    std::ofstream xml(xmlPath, std::ios::binary | std::ios::trunc);
-    xml << encodeMorphGroupFile(head.groups);
-    xml.close();
-    if (!xml)
-        throw DemoError("cannot write " + xmlPath.string());
 }
