@@ -46,6 +46,9 @@ GltfContainer splitGltf(std::span<const std::uint8_t> bytes) {
     if (length > bytes.size())
         throw ImportError("truncated: the header says " + std::to_string(length) +
                           " bytes, the file has " + std::to_string(bytes.size()));
+    if (length < 20)
+        throw ImportError("damaged binary glTF: the header says " + std::to_string(length) +
+                          " bytes, too few for a header and a chunk");
     const std::span<const std::uint8_t> file = bytes.first(length);
     const auto [jsonType, json] = chunkAt(file, 12);
     if (jsonType != jsonChunk)

@@ -37,12 +37,6 @@ std::string describeExtension(const std::string& extension) {
     return extension;
 }
 
-// Mirelda shades procedurally: image bytes are left undecoded.
-bool skipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int,
-               const unsigned char*, int, void*) {
-    return true;
-}
-
 // tinygltf reads no file: buffers are loaded beforehand and images are not read.
 bool noFileExists(const std::string&, void*) {
     return false;
@@ -171,7 +165,8 @@ tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     json document = parseJson(container.json);
     refuseUnreadableExtensions(document);
 
-    // Buffers are loaded here, where every file read is contained; images are not read at all.
+    // Buffers are loaded here, where every file read is contained. Images are not read at all
+    // (Mirelda shades procedurally): only their number is kept, for the summary.
     const json buffers = document.contains("buffers") ? document["buffers"] : json::array();
     document.erase("buffers");
     const std::size_t imageCount = document.contains("images") && document["images"].is_array()
@@ -181,7 +176,6 @@ tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     const std::vector<DracoIndices> dracoIndices = takeDracoIndices(document);
 
     tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(skipImage, nullptr);
     loader.SetFsCallbacks({noFileExists, samePath, noFileRead, noFileWrite, nullptr});
     tinygltf::Model model;
     std::string error;
