@@ -53,8 +53,8 @@ std::unique_ptr<draco::Mesh> decodeMesh(const tinygltf::Model& model, int viewIn
     if (!decoded.ok())
         throw ImportError(what + ": " + decoded.status().error_msg_string());
     std::unique_ptr<draco::Mesh> mesh = std::move(decoded).value();
-    if (mesh->num_points() > maxAccessorElements)
-        throw ImportError(what + ": too many points");
+    if (mesh->num_points() > maxAccessorElements || mesh->num_faces() > maxAccessorElements / 3)
+        throw ImportError(what + ": too many points or triangles");
     return mesh;
 }
 
@@ -105,7 +105,7 @@ void decodeIndices(tinygltf::Model& model, const draco::Mesh& mesh, int accessor
 void decodeDracoPrimitives(tinygltf::Model& model) {
     for (std::size_t m = 0; m < model.meshes.size(); ++m)
         for (std::size_t p = 0; p < model.meshes[m].primitives.size(); ++p) {
-            const tinygltf::Primitive& primitive = model.meshes[m].primitives[p];
+            tinygltf::Primitive& primitive = model.meshes[m].primitives[p];
             const auto found = primitive.extensions.find("KHR_draco_mesh_compression");
             if (found == primitive.extensions.end())
                 continue;
@@ -121,7 +121,14 @@ void decodeDracoPrimitives(tinygltf::Model& model) {
                 if (attributes.Has(name))
                     decodeAttribute(model, *mesh, accessor, attributes.Get(name),
                                     what + " " + name);
-            if (primitive.indices >= 0)
-                decodeIndices(model, *mesh, primitive.indices, what + " indices");
+            // The triangles are in the compressed data even where the primitive names no
+            // indices accessor; the points' order alone would not give them.
+            if (primitive.indices < 0) {
+                tinygltf::Accessor& indices = model.accessors.emplace_back();
+                indices.type = TINYGLTF_TYPE_SCALAR;
+                indices.count = std::size_t{mesh->num_faces()} * 3;
+                primitive.indices = static_cast<int>(model.accessors.size()) - 1;
+            }
+            decodeIndices(model, *mesh, primitive.indices, what + " indices");
         }
 }
