@@ -167,7 +167,8 @@ tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 
     // Buffers are loaded here, where every file read is contained. Images are not read at all
     // (Mirelda shades procedurally): only their number is kept, for the summary.
-    const json buffers = document.contains("buffers") ? document["buffers"] : json::array();
+    const json buffers =
+        document.contains("buffers") ? std::move(document["buffers"]) : json::array();
     document.erase("buffers");
     const std::size_t imageCount = document.contains("images") && document["images"].is_array()
                                        ? document["images"].size()

@@ -12,7 +12,8 @@ enum class ExternalFiles {
 };
 
 // Parses a .glb or .gltf image (told apart by its first bytes) whose relative URIs resolve
-// against baseDirectory. Images are skipped, never decoded. Throws ImportError for anything that
+// against baseDirectory, reading no file outside it. Compressed geometry (meshopt, Draco) comes
+// back decoded into plain accessors. Images are not read. Throws ImportError for anything that
 // is not a readable glTF 2.0 model, including a required extension the importer cannot read.
 tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes,
                           const std::filesystem::path& baseDirectory, ExternalFiles externalFiles);
