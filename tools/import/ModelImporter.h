@@ -60,7 +60,8 @@ struct ImportedModel {
     ImportSummary summary;
 };
 
-// Converts a .glb or .gltf image held in memory; relative URIs resolve against baseDirectory.
+// Converts a .glb or .gltf image held in memory; relative URIs resolve against baseDirectory,
+// and only files inside it are read (ExternalFiles::Refuse: none).
 // Throws ImportError naming the fault.
 ImportedModel convertGltf(std::span<const std::uint8_t> bytes,
                           const std::filesystem::path& baseDirectory,
