@@ -50,15 +50,19 @@ std::vector<Triangle> triangles(std::span<const std::int32_t> indices, const Mes
     return result;
 }
 
-// Simplifies the triangles selected by `take` to `relativeError` and appends them to `level`;
-// returns the error reached.
-template <typename Take>
-float simplifyInto(std::vector<std::uint32_t>& level, const std::vector<Triangle>& all, Take take,
-                   const MeshPoses& poses, float relativeError) {
+// How far a triangle is simplified: at the level's error, at a quarter of it, or not at all.
+enum Tier : std::uint8_t { Coarse, Fine, Full };
+
+// Simplifies the triangles of one tier to `relativeError` and appends them to `level`; returns
+// the error reached. The other tiers' triangles are not there, so their edges are borders and
+// stay where they are.
+float simplifyTier(std::vector<std::uint32_t>& level, const std::vector<Triangle>& all,
+                   const std::vector<std::uint8_t>& tier, Tier which, const MeshPoses& poses,
+                   float relativeError) {
     std::vector<std::uint32_t> source;
-    for (const Triangle& triangle : all)
-        if (take(triangle))
-            source.insert(source.end(), triangle.corner, triangle.corner + 3);
+    for (std::size_t t = 0; t < all.size(); ++t)
+        if (tier[t] == which)
+            source.insert(source.end(), all[t].corner, all[t].corner + 3);
     if (source.empty())
         return 0.0f;
     std::vector<std::uint32_t> simplified(source.size());
@@ -76,9 +80,6 @@ struct Level {
     float error = 0.0f; // model units
 };
 
-// How far a triangle is simplified: at the level's error, at half of it, or not at all.
-enum Tier : std::uint8_t { Coarse, Fine, Full };
-
 Level buildLevel(std::span<const std::int32_t> indices, const std::vector<Triangle>& all,
                  const MeshPoses& poses, float relativeError, float scale) {
     const float bound = relativeError * scale;
@@ -88,14 +89,9 @@ Level buildLevel(std::span<const std::int32_t> indices, const std::vector<Triang
     Level level;
     for (int round = 0;; ++round) {
         level.indices.clear();
-        float reached = 0.0f;
-        for (const std::uint8_t simplified : {Coarse, Fine})
-            reached = std::max(
-                reached,
-                simplifyInto(
-                    level.indices, all,
-                    [&](const Triangle& t) { return tier[&t - all.data()] == simplified; }, poses,
-                    simplified == Coarse ? relativeError : relativeError * fineErrorShare));
+        const float reached = std::max(
+            simplifyTier(level.indices, all, tier, Coarse, poses, relativeError),
+            simplifyTier(level.indices, all, tier, Fine, poses, relativeError * fineErrorShare));
         for (std::size_t t = 0; t < all.size(); ++t)
             if (tier[t] == Full)
                 level.indices.insert(level.indices.end(), all[t].corner, all[t].corner + 3);

@@ -157,6 +157,10 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     result.meshFile = meshFileImage(head.mesh, staticMesh);
     orderForVertexCache(result.meshFile);
     buildDetailChains(result.meshFile);
+    for (const DetailLevel& level : result.meshFile.headDetail)
+        summary.head.levelTriangles.push_back(level.indices.size() / 3);
+    for (const DetailLevel& level : result.meshFile.staticDetail)
+        summary.staticMesh.levelTriangles.push_back(level.indices.size() / 3);
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;

@@ -30,6 +30,7 @@ struct ImportedMeshCounts {
     std::size_t weldedVertices = 0;
     std::size_t writtenVertices = 0; // fewer than welded when the mesh was simplified
     std::size_t writtenTriangles = 0;
+    std::vector<std::size_t> levelTriangles; // the coarser levels of detail, finest first
 };
 
 struct ImportSummary {
