@@ -46,7 +46,7 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DMIRELDA_FUZZ=ON > /dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target mesh_file_fuzzer morph_group_file_fuzzer \
-		gltf_import_fuzzer
+		gltf_import_fuzzer recording_fuzzer
 	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # Ten minutes of randomized use of the demo (SOAK_SECONDS=60 for a short trial).
