@@ -30,7 +30,7 @@ PlayerApplication::~PlayerApplication() {
 }
 
 void PlayerApplication::run() {
-    window_->showAtFrameSize();
+    show();
     QtMessagePump pump(*window_, [this] { return window_->quitPosted(); });
     runFrameLoop(clock_, pump, [this](float dt) { playFrame(dt); });
 }

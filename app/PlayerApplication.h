@@ -22,11 +22,16 @@ class PlayerApplication {
     PlayerApplication(const PlayerApplication&) = delete;
     PlayerApplication& operator=(const PlayerApplication&) = delete;
 
+    // Shows the windows and plays until the main window is closed.
     void run();
 
-  private:
+    // The steps of run, for a benchmark that times each frame.
+    void show() { window_->showAtFrameSize(); }
     void playFrame(float dt);
+    MainWindow& window() { return *window_; }
+    Scene& scene() { return scene_; }
 
+  private:
     std::unique_ptr<MainWindow> window_;
     std::int32_t width_ = backBufferSize.width;
     std::int32_t height_ = backBufferSize.height;
