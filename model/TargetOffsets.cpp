@@ -4,6 +4,7 @@
 #include "model/VertexDeclarations.h"
 #include "render/RenderDevice.h"
 
+#include <glm/gtc/packing.hpp>
 #include <map>
 
 std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
@@ -11,7 +12,7 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
                                                 RenderDevice& device) {
     const auto vertices = static_cast<std::int64_t>(headMesh.vertexCount());
     const auto targets = static_cast<std::int64_t>(targetOrder.size());
-    const std::int64_t texels = vertices * targets * 2;
+    const std::int64_t texels = vertices * targets;
     if (texels == 0 || texels > device.maxBufferTextureTexels())
         return std::nullopt;
 
@@ -28,16 +29,15 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
     const auto baseFloats = static_cast<std::size_t>(headMesh.baseFloats());
     const auto targetFloats = static_cast<std::size_t>(headMesh.targetFloats());
     const std::int32_t texture =
-        device.createBufferTexture(static_cast<std::int32_t>(texels), [&](float* out) {
+        device.createBufferTexture(static_cast<std::int32_t>(texels), [&](std::uint32_t* out) {
             for (std::size_t v = 0; v < static_cast<std::size_t>(vertices); ++v) {
                 const float* base = headMesh.vertexData() + v * baseFloats;
                 for (const float* block : blocks) {
                     const float* target = block + v * targetFloats;
                     // position xyz at 0, normal xyz at 3 (its w marks glaze and never morphs)
-                    for (int k = 0; k < 3; ++k)
-                        *out++ = target[k] - base[k];
-                    for (int k = 3; k < 6; ++k)
-                        *out++ = target[k] - base[k];
+                    for (int k = 0; k < 6; k += 2)
+                        *out++ = glm::packHalf2x16(
+                            glm::vec2(target[k] - base[k], target[k + 1] - base[k + 1]));
                 }
             }
         });

@@ -9,9 +9,11 @@ class HeadMesh;
 class RenderDevice;
 
 // Every morph target of the head at once: how far each target moves each vertex's position and
-// normal from the base, in one buffer texture. Vertex-major: for vertex v and target t, texel
-// 2 * (v * targetCount + t) holds the position offset and the next the normal offset, so a vertex
-// shader reads one short run per vertex.
+// normal from the base, in one buffer texture. Vertex-major: texel v * targetCount + t holds
+// what target t does to vertex v, so a vertex shader reads one short run per vertex, one texel a
+// target. The six offsets are half floats, two a word: (position x, y), (position z, normal x),
+// (normal y, z), the first of each pair in the low half. Half precision errs by under a
+// thousandth of the offset, far below a pixel, and halves the memory and the reads.
 struct TargetOffsets {
     std::int32_t texture;
     std::int32_t targetCount;

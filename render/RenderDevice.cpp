@@ -336,8 +336,9 @@ std::int32_t RenderDevice::createGradientTexture(const std::uint32_t* texels) {
     return lastIndex(impl_->textures.size());
 }
 
-std::int32_t RenderDevice::createBufferTexture(std::int32_t texelCount,
-                                               const std::function<void(float* texels)>& fill) {
+std::int32_t
+RenderDevice::createBufferTexture(std::int32_t texelCount,
+                                  const std::function<void(std::uint32_t* words)>& fill) {
     if (texelCount <= 0 || texelCount > maxBufferTextureTexels() ||
         std::int64_t{texelCount} * 12 > std::numeric_limits<GLsizei>::max()) {
         throw DemoError("createBufferTexture: " + std::to_string(texelCount) +
@@ -354,7 +355,7 @@ std::int32_t RenderDevice::createBufferTexture(std::int32_t texelCount,
         throw DemoError("createBufferTexture: the buffer cannot be mapped");
     }
     try {
-        fill(static_cast<float*>(mapped));
+        fill(static_cast<std::uint32_t*>(mapped));
     } catch (...) {
         gl.glUnmapNamedBuffer(buffer.get());
         throw;
@@ -362,7 +363,7 @@ std::int32_t RenderDevice::createBufferTexture(std::int32_t texelCount,
     if (gl.glUnmapNamedBuffer(buffer.get()) != GL_TRUE)
         throw DemoError("createBufferTexture: the texels were lost on their way to the GPU");
     GlTexture holder = createGlTexture(gl, GL_TEXTURE_BUFFER);
-    gl.glTextureBuffer(holder.get(), GL_RGB32F, buffer.get());
+    gl.glTextureBuffer(holder.get(), GL_RGB32UI, buffer.get());
     throwOnGlError(gl, "createBufferTexture");
     impl_->textureBuffers.push_back(std::move(buffer));
     impl_->textures.push_back(std::move(holder));

@@ -1,6 +1,7 @@
 // Morphs the head with any number of targets at once: the offsets of every target from the base
-// (position, then normal) lie in one buffer, vertex after vertex, each vertex's targets side by
-// side, so one vertex reads one short run of it. Only the targets with a weight this frame are
+// lie in one buffer, vertex after vertex, each vertex's targets side by side, so one vertex reads
+// one short run of it: a texel a target, its six offsets as half floats two a word, (position x,
+// y), (position z, normal x), (normal y, z). Only the targets with a weight this frame are
 // visited: morphPairs holds their indices and weights, two pairs a vector.
 
 float4x4 viewProj;  // world to clip, row-vector convention
@@ -8,7 +9,7 @@ float4 eyePosition; // world space
 float4 morphPairs[256];
 float morphPairCount;
 float targetCount;
-Buffer<float4> targetOffsets;
+Buffer<uint4> targetOffsets;
 
 struct VertexInput
 {
@@ -30,15 +31,18 @@ VertexOutput Main(VertexInput input)
 {
     float3 position = input.position;
     float3 normal = input.normal.xyz;
-    int vertexTexel = int(input.vertexId) * int(targetCount) * 2;
-    int pairs = int(morphPairCount);
-    for (int pair = 0; pair < pairs; ++pair)
+    int vertexTexel = int(input.vertexId) * int(targetCount);
+    // Two pairs a step; an odd count ends on a pair of weight 0.
+    int steps = (int(morphPairCount) + 1) / 2;
+    for (int step = 0; step < steps; ++step)
     {
-        float4 two = morphPairs[pair / 2];
-        float2 targetWeight = (pair % 2) == 0 ? two.xy : two.zw;
-        int texel = vertexTexel + int(targetWeight.x) * 2;
-        position += targetWeight.y * targetOffsets.Load(texel).xyz;
-        normal += targetWeight.y * targetOffsets.Load(texel + 1).xyz;
+        float4 two = morphPairs[step];
+        uint3 first = targetOffsets.Load(vertexTexel + int(two.x)).xyz;
+        uint3 second = targetOffsets.Load(vertexTexel + int(two.z)).xyz;
+        float3 low = two.y * f16tof32(first) + two.w * f16tof32(second);
+        float3 high = two.y * f16tof32(first >> 16) + two.w * f16tof32(second >> 16);
+        position += float3(low.x, high.x, low.y);
+        normal += float3(high.y, low.z, high.z);
     }
 
     VertexOutput output;
