@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
                 played.intervalMean);
     std::printf("  frame interval standard deviation    %10.3f ms  %12.3f ms\n",
                 posed.intervalDeviation, played.intervalDeviation);
-    std::printf("  frame with GPU work finished, median        %10.3f ms  %12.3f ms\n",
+    std::printf("  frame with GPU work done, median     %10.3f ms  %12.3f ms\n",
                 posed.finishedFrame, played.finishedFrame);
     std::printf("  CPU a finished frame, all threads    %10.3f ms  %12.3f ms\n", posed.frameCpu,
                 played.frameCpu);
