@@ -29,8 +29,8 @@ void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
         }
         const std::int64_t now = clock.queryCounter();
         if (now < nextFrameAt) {
-            const auto untilDeadline = std::chrono::milliseconds(static_cast<std::int64_t>(
-                static_cast<double>(nextFrameAt - now) * 1000.0 * secondsPerTick));
+            const auto untilDeadline = std::chrono::microseconds(static_cast<std::int64_t>(
+                static_cast<double>(nextFrameAt - now) * 1e6 * secondsPerTick));
             if (untilDeadline > frameWaitMargin)
                 pump.waitForMessages(untilDeadline - frameWaitMargin);
             continue;

@@ -14,9 +14,10 @@ class MessagePump {
     virtual bool dispatchPending() = 0;
     // True once the main window has been destroyed.
     virtual bool quitPosted() const = 0;
-    // Blocks until a message arrives or the timeout passes (no timeout: until a message). Does
-    // not handle the message. A pump that cannot block returns at once, and the loop spins.
-    virtual void waitForMessages(std::optional<std::chrono::milliseconds> /*timeout*/) {}
+    // Blocks until a message arrives or the timeout passes (no timeout: until a message); it may
+    // handle what arrived. It may return early, never much late. A pump that cannot block
+    // returns at once, and the loop polls.
+    virtual void waitForMessages(std::optional<std::chrono::microseconds> /*timeout*/) {}
     // False while the main window cannot be seen (minimised, unmapped, fully covered).
     virtual bool windowExposed() const { return true; }
 };
@@ -34,4 +35,4 @@ void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
 
 // How long before a deadline the loop stops blocking and polls: wider than a blocked wait's
 // usual lateness, so that frames keep to the grid.
-inline constexpr std::chrono::milliseconds frameWaitMargin{1};
+inline constexpr std::chrono::microseconds frameWaitMargin{250};

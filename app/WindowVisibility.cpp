@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdint>
+#include <cstdlib>
 #include <xcb/xcb.h>
 
 namespace {
@@ -24,7 +26,7 @@ WindowVisibility::WindowVisibility(QWindow& window) : window_(window) {
     if (attributes == nullptr)
         return;
     const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
-    free(attributes);
+    std::free(attributes);
     xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
     QCoreApplication::instance()->installNativeEventFilter(this);

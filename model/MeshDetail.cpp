@@ -21,11 +21,19 @@ MeshDetail buildMeshDetail(const DetailChain& chain, RenderDevice& device) {
 
 void includeInBounds(MeshDetail& detail, const float* vertices, std::size_t vertexCount,
                      std::size_t strideFloats) {
+    if (vertexCount == 0)
+        return;
+    if (!detail.hasBounds) {
+        detail.boundsMin = detail.boundsMax = glm::vec3(vertices[0], vertices[1], vertices[2]);
+        detail.hasBounds = true;
+    }
+    glm::vec3 low = detail.boundsMin, high = detail.boundsMax;
     for (std::size_t vertex = 0; vertex < vertexCount; ++vertex) {
         const float* p = vertices + vertex * strideFloats;
         const glm::vec3 position(p[0], p[1], p[2]);
-        detail.boundsMin = detail.hasBounds ? glm::min(detail.boundsMin, position) : position;
-        detail.boundsMax = detail.hasBounds ? glm::max(detail.boundsMax, position) : position;
-        detail.hasBounds = true;
+        low = glm::min(low, position);
+        high = glm::max(high, position);
     }
+    detail.boundsMin = low;
+    detail.boundsMax = high;
 }

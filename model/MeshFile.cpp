@@ -133,18 +133,24 @@ class MeshFileReader {
 
     std::unique_ptr<std::int32_t[]> readIndices(std::int32_t indexCount, std::int32_t vertexCount,
                                                 const std::string& mesh) {
-        const std::string what = "the " + mesh + " indices";
-        requireBytes(checkedProduct(indexCount, 4), what);
+        requireBytes(checkedProduct(indexCount, 4), "the " + mesh + " indices");
         auto indices =
             std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(indexCount));
-        readBytes(indices.get(), static_cast<std::uint64_t>(indexCount) * 4, what);
+        readIndicesInto(indices.get(), indexCount, vertexCount, mesh);
+        return indices;
+    }
+
+    // Reads indexCount indices, whose bytes the caller has made sure are there, and checks that
+    // each lies inside the mesh.
+    void readIndicesInto(std::int32_t* indices, std::int32_t indexCount, std::int32_t vertexCount,
+                         const std::string& mesh) {
+        readBytes(indices, static_cast<std::uint64_t>(indexCount) * 4, "the " + mesh + " indices");
         for (std::int32_t i = 0; i < indexCount; ++i) {
-            const std::int32_t value = indices[static_cast<std::size_t>(i)];
+            const std::int32_t value = indices[i];
             if (value < 0 || value >= vertexCount)
                 fail(mesh + " index " + std::to_string(i) + " is " + std::to_string(value) +
                      ", outside the " + std::to_string(vertexCount) + " vertices of the mesh");
         }
-        return indices;
     }
 
     // True when the tag and a version this reader knows come next. Other trailing bytes are
@@ -181,8 +187,9 @@ class MeshFileReader {
             if (indexCount == 0 || indexCount % 3 != 0)
                 fail("the " + what + " index count " + std::to_string(indexCount) +
                      " is not a whole, non-zero number of triangles");
-            auto indices = readIndices(indexCount, vertexCount, what);
-            detail.indices.assign(indices.get(), indices.get() + indexCount);
+            requireBytes(checkedProduct(indexCount, 4), "the " + what + " indices");
+            detail.indices.resize(static_cast<std::size_t>(indexCount));
+            readIndicesInto(detail.indices.data(), indexCount, vertexCount, what);
         }
         return chain;
     }

@@ -133,8 +133,25 @@ class TriangleGrid {
                             visit(triangle);
                 }
     }
-    float cell() const { return cell_; }
     int largestRing() const { return std::max({counts_[0], counts_[1], counts_[2]}); }
+
+    // How far p lies from every cell outside `ring` cells of its own: no triangle not yet
+    // visited can be nearer. Where the block reaches the grid's edge nothing lies beyond.
+    float searchedReach(const vec3& p, int ring) const {
+        const glm::ivec3 centre = cellOf(p);
+        float reach = std::numeric_limits<float>::infinity();
+        for (int axis = 0; axis < 3; ++axis) {
+            if (centre[axis] - ring > 0)
+                reach =
+                    std::min(reach, p[axis] - (low_[axis] +
+                                               static_cast<float>(centre[axis] - ring) * cell_));
+            if (centre[axis] + ring < counts_[axis] - 1)
+                reach = std::min(reach, low_[axis] +
+                                            static_cast<float>(centre[axis] + ring + 1) * cell_ -
+                                            p[axis]);
+        }
+        return reach;
+    }
 
   private:
     glm::ivec3 cellOf(const vec3& p) const {
@@ -168,17 +185,23 @@ std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
     for (std::uint32_t index : coarseIndices)
         kept[index] = true;
 
+    // Each dropped vertex tied to a point of a coarse triangle at rest.
+    struct Tie {
+        std::uint32_t vertex;
+        const std::uint32_t* corner;
+        vec3 weights;
+    };
+    std::vector<Tie> ties;
     for (std::uint32_t vertex = 0; vertex < vertexCount; ++vertex) {
         if (kept[vertex] || !used[vertex])
             continue;
-        // At rest: the nearest point on a coarse triangle of the vertex's own part, searched
-        // ring by ring until no nearer triangle can lie further out.
+        // The nearest point on a coarse triangle of the vertex's own part, searched ring by ring
+        // until no nearer triangle can lie further out.
         const vec3 rest = positionOf(poses, 0, vertex);
         float nearest = std::numeric_limits<float>::infinity();
-        std::uint32_t triangle = 0;
-        vec3 weights(1.0f, 0.0f, 0.0f);
-        for (int ring = 0;
-             ring <= grid.largestRing() && nearest > static_cast<float>(ring - 1) * grid.cell();
+        Tie tie{vertex, nullptr, vec3(1.0f, 0.0f, 0.0f)};
+        for (int ring = 0; ring <= grid.largestRing() &&
+                           (ring == 0 || nearest > grid.searchedReach(rest, ring - 1));
              ++ring)
             grid.forRing(rest, ring, [&](std::uint32_t candidate) {
                 const std::uint32_t* corner = coarseIndices.data() + 3 * candidate;
@@ -190,30 +213,37 @@ std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
                 const float distance = glm::distance(rest, w.x * a + w.y * b + w.z * c);
                 if (distance < nearest) {
                     nearest = distance;
-                    triangle = candidate;
-                    weights = w;
+                    tie.corner = corner;
+                    tie.weights = w;
                 }
             });
-        if (!std::isfinite(nearest)) {
-            errors[vertex] = nearest; // its whole part is gone from the level
-            continue;
-        }
-        // Followed through every pose: the same point of the same triangle. Only the part
-        // across the surface counts; sliding along it changes neither outline nor shading.
-        const std::uint32_t* corner = coarseIndices.data() + 3 * triangle;
-        float worst = nearest;
-        for (std::size_t pose = 1; pose < poses.positions.size(); ++pose) {
-            const vec3 onLevel = weights.x * positionOf(poses, pose, corner[0]) +
-                                 weights.y * positionOf(poses, pose, corner[1]) +
-                                 weights.z * positionOf(poses, pose, corner[2]);
-            const vec3 offset = positionOf(poses, pose, vertex) - onLevel;
-            const vec3 normal = normalOf(poses, pose, vertex);
+        errors[vertex] = nearest; // infinite when its whole part is gone from the level
+        if (std::isfinite(nearest))
+            ties.push_back(tie);
+    }
+
+    // Followed through every pose, one pose at a time so that its block streams through the
+    // cache: the same point of the same triangle. Only the part across the surface counts;
+    // sliding along it changes neither outline nor shading. Where a pose moves neither the
+    // vertex nor its triangle, the distance at rest stands.
+    std::vector<bool> moved(vertexCount);
+    for (std::size_t pose = 1; pose < poses.positions.size(); ++pose) {
+        for (std::uint32_t vertex = 0; vertex < vertexCount; ++vertex)
+            moved[vertex] = positionOf(poses, pose, vertex) != positionOf(poses, 0, vertex);
+        for (const Tie& tie : ties) {
+            if (!moved[tie.vertex] && !moved[tie.corner[0]] && !moved[tie.corner[1]] &&
+                !moved[tie.corner[2]])
+                continue;
+            const vec3 onLevel = tie.weights.x * positionOf(poses, pose, tie.corner[0]) +
+                                 tie.weights.y * positionOf(poses, pose, tie.corner[1]) +
+                                 tie.weights.z * positionOf(poses, pose, tie.corner[2]);
+            const vec3 offset = positionOf(poses, pose, tie.vertex) - onLevel;
+            const vec3 normal = normalOf(poses, pose, tie.vertex);
             const float across = glm::dot(normal, normal) > 0.0f
                                      ? std::abs(glm::dot(offset, glm::normalize(normal)))
                                      : glm::length(offset);
-            worst = std::max(worst, across);
+            errors[tie.vertex] = std::max(errors[tie.vertex], across);
         }
-        errors[vertex] = worst;
     }
     return errors;
 }

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins
     libgl-dev libgl1-mesa-dri
     libglm-dev glslang-dev glslang-tools libspirv-cross-c-shared-dev libtinyxml-dev
-    libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev
+    libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev libdraco-dev
     googletest libgtest-dev libgmock-dev
     xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev
     clang libclang-rt-14-dev

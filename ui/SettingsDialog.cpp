@@ -4,6 +4,7 @@
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
 #include "ui/MorphGroupFile.h"
+#include "ui/NameText.h"
 #include "ui/SettingsDialogItems.h"
 #include "ui/Trackbar.h"
 #include "ui/WeightScale.h"
@@ -48,12 +49,11 @@ void SettingsDialog::fillTargetTree() {
     // Items carry their index: a group its place in groups_, a target its place in its group.
     for (std::size_t groupIndex = 0; groupIndex < groups_.size(); ++groupIndex) {
         const MorphGroup& group = groups_[groupIndex];
-        auto* groupItem =
-            new QTreeWidgetItem(targetTree_.data(), {QString::fromLatin1(group.name)});
+        auto* groupItem = new QTreeWidgetItem(targetTree_.data(), {nameText(group.name)});
         groupItem->setData(0, Qt::UserRole, static_cast<qulonglong>(groupIndex));
         for (std::size_t targetIndex = 0; targetIndex < group.targetNames.size(); ++targetIndex) {
-            auto* targetItem = new QTreeWidgetItem(
-                groupItem, {QString::fromLatin1(group.targetNames[targetIndex])});
+            auto* targetItem =
+                new QTreeWidgetItem(groupItem, {nameText(group.targetNames[targetIndex])});
             targetItem->setData(0, Qt::UserRole, static_cast<qulonglong>(targetIndex));
         }
     }

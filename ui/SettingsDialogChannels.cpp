@@ -2,6 +2,7 @@
 // channel, and the weight slider with the label that rides under its thumb.
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
+#include "ui/NameText.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SettingsDialogItems.h"
 #include "ui/Trackbar.h"
@@ -31,9 +32,8 @@ void SettingsDialog::fillChannelList() {
     channelList_->setColumnWidth(targetColumn, 128);
 
     for (std::int32_t channel = 0; channel < channels_->channelCount(); ++channel)
-        new QTreeWidgetItem(
-            channelList_.data(),
-            {QString::number(channel), QString::fromLatin1(channels_->getChannelTarget(channel))});
+        new QTreeWidgetItem(channelList_.data(), {QString::number(channel),
+                                                  nameText(channels_->getChannelTarget(channel))});
 }
 
 void SettingsDialog::showChannels() {
@@ -41,7 +41,7 @@ void SettingsDialog::showChannels() {
         return;
     for (std::int32_t channel = 0; channel < channels_->channelCount(); ++channel) {
         QTreeWidgetItem* row = channelList_->topLevelItem(channel);
-        const QString target = QString::fromLatin1(channels_->getChannelTarget(channel));
+        const QString target = nameText(channels_->getChannelTarget(channel));
         if (row != nullptr && row->text(targetColumn) != target)
             row->setText(targetColumn, target);
     }
@@ -92,7 +92,7 @@ void SettingsDialog::assignSelectedTarget(int row) {
 
     // The channel set checks the row first, so the list never shows a target it refused.
     channels_->setChannelTarget(name, row);
-    channelList_->topLevelItem(row)->setText(targetColumn, QString::fromLatin1(name));
+    channelList_->topLevelItem(row)->setText(targetColumn, nameText(name));
 }
 
 // The slider edits the first selected row; with no row selected it changes nothing. An action

@@ -158,16 +158,16 @@ class WaitingPump final : public MessagePump {
     explicit WaitingPump(SteppingClock& clock) : clock_(clock) {}
     bool dispatchPending() override { return false; }
     bool quitPosted() const override { return quit; }
-    void waitForMessages(std::optional<std::chrono::milliseconds> timeout) override {
+    void waitForMessages(std::optional<std::chrono::microseconds> timeout) override {
         waits.push_back(timeout);
         if (timeout)
-            clock_.stall(timeout->count() * 1000);
+            clock_.stall(timeout->count());
         else if (onWaitWithoutTimeout)
             onWaitWithoutTimeout();
     }
     bool windowExposed() const override { return exposed; }
 
-    std::vector<std::optional<std::chrono::milliseconds>> waits;
+    std::vector<std::optional<std::chrono::microseconds>> waits;
     std::function<void()> onWaitWithoutTimeout;
     bool exposed = true;
     bool quit = false;
@@ -186,13 +186,14 @@ TEST(FrameLoop, WaitsUntilAMarginBeforeEachDeadlineAndKeepsTheGrid) {
     });
     ASSERT_EQ(counters.size(), 4u);
     for (std::size_t i = 2; i < counters.size(); ++i)
-        EXPECT_LT(counters[i] - counters[i - 1] - 16'666, 1000) << "frame " << i;
+        EXPECT_NEAR(static_cast<double>(counters[i] - counters[i - 1]), 16'666, 10)
+            << "frame " << i;
     // One blocked wait per frame, ending a margin before the deadline; the rest is polled.
     ASSERT_EQ(pump.waits.size(), 3u);
     for (const auto& wait : pump.waits) {
         ASSERT_TRUE(wait.has_value());
-        EXPECT_GE(*wait + frameWaitMargin, std::chrono::milliseconds(15));
-        EXPECT_LE(*wait + frameWaitMargin, std::chrono::milliseconds(16));
+        EXPECT_GE(*wait + frameWaitMargin, std::chrono::microseconds(16'600));
+        EXPECT_LE(*wait + frameWaitMargin, std::chrono::microseconds(16'666));
     }
 }
 

@@ -16,8 +16,11 @@ void check(bool condition, const std::string& what) {
 void checkVertices(const std::vector<float>& floats, std::size_t vertexCount,
                    const std::string& what) {
     check(floats.size() == vertexCount * 7, what + " is not seven floats a vertex");
-    for (const float value : floats)
-        check(std::isfinite(value), what + " holds a value that is not finite");
+    for (std::size_t i = 0; i < floats.size(); ++i) {
+        check(std::isfinite(floats[i]), what + " holds a value that is not finite");
+        check(i % 7 != 6 || floats[i] == 0.0f || floats[i] == 1.0f,
+              what + " has a glaze flag other than 0 or 1");
+    }
 }
 
 void checkIndices(const std::vector<std::int32_t>& indices, std::int32_t vertexCount,
@@ -30,7 +33,8 @@ void checkIndices(const std::vector<std::int32_t>& indices, std::int32_t vertexC
 } // namespace
 
 // Whatever the importer accepts must be a mesh file the demo can draw: at most 65,536
-// vertices a mesh, finite values, triangles inside their meshes, seven targets at least.
+// vertices a mesh, finite values, glaze flags of 0 or 1, triangles inside their meshes, seven
+// targets at least.
 void fuzzGltfImport(std::span<const std::uint8_t> bytes) {
     ImportedModel model;
     try {

@@ -2,6 +2,7 @@
 // morph group files covering the shapes the reader accepts, glTF models the importer accepts
 // and capture recordings. Usage: fuzz_seed_corpus <directory>; the files go to <directory>/mesh,
 // <directory>/groups, <directory>/gltf and <directory>/recordings.
+#include "CompressedGltf.h"
 #include "GltfModelBuilder.h"
 #include "MeshImages.h"
 #include "TwoQuads.h"
@@ -108,6 +109,8 @@ std::vector<std::pair<std::string, std::string>> gltfSeeds() {
         {"two-quads.gltf", twoQuadsGltf(dataUri(twoQuadsBin()))},
         {"test-head.glb", makeTestHead({6, 8, 7}).glb()},
         {"three-targets.gltf", makeTestHead({4, 6, 3}).gltfText()},
+        {"meshopt.glb", meshoptGlb(makeTestHead({4, 6, 7}).model())},
+        {"draco.glb", dracoGlb(makeTestHead({4, 6, 7}).model())},
     };
 }
 

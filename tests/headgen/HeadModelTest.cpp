@@ -124,7 +124,8 @@ TEST(HeadModel, NormalsAreUnitAndWMarksTheGlazedParts) {
         }
     };
     check(head.baseNormals, head.baseW, head.baseW, "base");
-    check(head.staticNormals, head.staticW, std::vector<float>(head.staticW.size(), 0.0f),
+    // The upper teeth are glazed throughout.
+    check(head.staticNormals, head.staticW, std::vector<float>(head.staticW.size(), 1.0f),
           "static");
     for (std::size_t k = 0; k < head.targetNames.size(); ++k)
         check(head.targetNormals[k], head.targetW[k], head.baseW, head.targetNames[k]);
@@ -262,7 +263,8 @@ TEST(HeadModel, GlbImportsBackAsTheSameHeadUpToFraming) {
     };
     const glm::dvec3 offset = front(back) - scale * front(image);
 
-    // Every imported vertex is an original one, and every target moves it the same way.
+    // Every imported vertex is an original one, glazed as it was, and every target moves it the
+    // same way.
     std::map<std::tuple<long, long, long>, std::size_t> byCell;
     const auto cell = [](const glm::dvec3& p) {
         return std::tuple{std::lround(p.x * 20.0), std::lround(p.y * 20.0),
@@ -273,6 +275,7 @@ TEST(HeadModel, GlbImportsBackAsTheSameHeadUpToFraming) {
         byCell[cell(scale * position(image.baseVertices, i) + offset)] = i;
     double worst = 0.0;
     std::size_t unmatched = 0;
+    std::size_t glazeChanged = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const auto found = byCell.find(cell(position(back.baseVertices, i)));
         if (found == byCell.end()) {
@@ -280,6 +283,7 @@ TEST(HeadModel, GlbImportsBackAsTheSameHeadUpToFraming) {
             continue;
         }
         const std::size_t j = found->second;
+        glazeChanged += back.baseVertices[i * 7 + 6] != image.baseVertices[j * 7 + 6] ? 1 : 0;
         for (std::size_t k = 0; k < image.targetBlocks.size(); ++k)
             worst =
                 std::max(worst, glm::distance(position(back.targetBlocks[k], i),
@@ -287,4 +291,7 @@ TEST(HeadModel, GlbImportsBackAsTheSameHeadUpToFraming) {
     }
     EXPECT_LT(unmatched, count / 1000) << "imported vertices that are no original vertex";
     EXPECT_LT(worst, 0.01);
+    EXPECT_EQ(glazeChanged, 0u);
+    for (std::size_t i = 6; i < back.staticVertices.size(); i += 7)
+        ASSERT_EQ(back.staticVertices[i], 1.0f) << "static vertex " << i / 7;
 }

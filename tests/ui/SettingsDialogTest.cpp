@@ -86,7 +86,7 @@ TEST_F(SettingsDialogTest, TreeHoldsGroupsWithTheirTargetsCollapsed) {
         {"Eyes", "blink", "squint"},
         {"Mouth", "jawOpen", "smile", "sneer"},
         {"Empty"},
-        {QString::fromLatin1("Br\xc3\xa9"), "browUp"}};
+        {QString::fromUtf16(u"Br\u00e9"), "browUp"}};
     for (int group = 0; group < 4; ++group) {
         const QTreeWidgetItem* groupItem = tree().topLevelItem(group);
         const auto& texts = expected[static_cast<std::size_t>(group)];
@@ -103,6 +103,30 @@ TEST_F(SettingsDialogTest, TreeHoldsGroupsWithTheirTargetsCollapsed) {
     EXPECT_TRUE(tree().selectedItems().isEmpty());
     EXPECT_TRUE(tree().rootIsDecorated());
     EXPECT_TRUE(tree().isHeaderHidden());
+}
+
+TEST_F(SettingsDialogTest, NamesShowAsUtf8WhereValidAndByteForCharacterOtherwise) {
+    // "Lächeln" and a Japanese "smile" in UTF-8; "\xe9t\xe9" is not UTF-8 and shows as "été".
+    const std::string smile = "L\xc3\xa4"
+                              "cheln";
+    const std::string japanese = "\xe7\xac\x91\xe9\xa1\x94";
+    const std::string latin = "\xe9t\xe9";
+    createDialog("<MorphGroups><Group name=\"Gesicht\"><Target name=\"" + smile +
+                     "\"/><Target name=\"" + japanese + "\"/><Target name=\"" + latin +
+                     "\"/></Group></MorphGroups>",
+                 {smile, japanese, latin, "a", "b", "c", "d"});
+    const QTreeWidgetItem* group = tree().topLevelItem(0);
+    ASSERT_EQ(group->childCount(), 3);
+    EXPECT_EQ(group->child(0)->text(0), QString::fromUtf16(u"L\u00e4cheln"));
+    EXPECT_EQ(group->child(1)->text(0), QString::fromUtf16(u"\u7b11\u9854"));
+    EXPECT_EQ(group->child(2)->text(0), QString::fromUtf16(u"\u00e9t\u00e9"));
+    EXPECT_EQ(list().topLevelItem(1)->text(1), QString::fromUtf16(u"\u7b11\u9854"));
+
+    // Put on a channel, the name is the file's bytes, shown decoded.
+    clickTreeItem(tree().topLevelItem(0)->child(0));
+    doubleClickRow(4);
+    EXPECT_EQ(channels_->getChannelTarget(4), smile);
+    EXPECT_EQ(list().topLevelItem(4)->text(1), QString::fromUtf16(u"L\u00e4cheln"));
 }
 
 TEST_F(SettingsDialogTest, TreeGesturesChangeNothingByThemselves) {

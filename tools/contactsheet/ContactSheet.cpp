@@ -1,6 +1,8 @@
 #include "ContactSheet.h"
 
 #include <QPainter>
+#include <iostream>
+#include <stdexcept>
 
 QImage contactSheet(const std::vector<Tile>& tiles, const QRect& crop, double scale, int columns) {
     const int width = static_cast<int>(crop.width() * scale);
@@ -24,4 +26,18 @@ QImage contactSheet(const std::vector<Tile>& tiles, const QRect& crop, double sc
                          Qt::AlignHCenter | Qt::AlignVCenter, tiles[i].label);
     }
     return sheet;
+}
+
+QDir outputDirectory(const char* path) {
+    const QDir directory(QString::fromLocal8Bit(path));
+    if (!QDir().mkpath(directory.path()))
+        throw std::runtime_error("cannot create " + std::string(path));
+    return directory;
+}
+
+void savePicture(const QImage& picture, const QDir& directory, const QString& name) {
+    const QString path = directory.filePath(name);
+    if (!picture.save(path))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    std::cout << "wrote " << path.toStdString() << '\n';
 }

@@ -4,6 +4,12 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+Pose fullWeightPose(const std::string& name) {
+    if (name == "mouthClose")
+        return {{"jawOpen", 1.0f}, {name, 1.0f}};
+    return {{name, 1.0f}};
+}
+
 HeadShots::HeadShots() {
     window_.setSurfaceType(QSurface::OpenGLSurface);
     window_.resize(backBufferSize.width, backBufferSize.height);

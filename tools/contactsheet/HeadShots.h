@@ -12,6 +12,10 @@
 // Targets and weights for the demo's seven channels; at most seven entries.
 using Pose = std::vector<std::pair<std::string, float>>;
 
+// Target `name` at full weight. mouthClose means something only over an open jaw, so it comes
+// with one.
+Pose fullWeightPose(const std::string& name);
+
 // Pictures of the head through the demo's own scene: the real mesh file, shaders, textures and
 // camera. The scene is built from the working directory's data/, as the demo builds it.
 class HeadShots {

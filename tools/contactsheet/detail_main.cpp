@@ -46,12 +46,6 @@ Comparison compare(const QImage& coarse, const QImage& full) {
     return result;
 }
 
-Pose fullWeight(const std::string& name) {
-    if (name == "mouthClose")
-        return {{"jawOpen", 1.0f}, {name, 1.0f}};
-    return {{name, 1.0f}};
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -61,13 +55,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const QDir out(QString::fromLocal8Bit(argv[1]));
-        if (!QDir().mkpath(out.path()))
-            throw std::runtime_error("cannot create " + std::string(argv[1]));
+        const QDir out = outputDirectory(argv[1]);
         HeadShots shots;
         std::vector<std::pair<std::string, Pose>> poses{{"neutral", {}}};
         for (const std::string& name : shots.targetNames())
-            poses.emplace_back(name, fullWeight(name));
+            poses.emplace_back(name, fullWeightPose(name));
 
         std::vector<Tile> tiles;
         std::vector<Tile> eyes;
@@ -99,15 +91,9 @@ int main(int argc, char** argv) {
         std::printf("close-up of the face: %d of %d triangles\n", closeDrawn, closeFull);
         std::printf("most pixels off: %d (allowed %d)\n", worst, allowedPixelsOff);
 
-        const auto save = [&](const QImage& sheet, const char* name) {
-            const QString path = out.filePath(name);
-            if (!sheet.save(path))
-                throw std::runtime_error("cannot write " + path.toStdString());
-            std::printf("wrote %s\n", path.toStdString().c_str());
-        };
-        save(contactSheet(tiles, QRect(190, 70, 420, 525), 0.6, 8), "detail-sheet.png");
+        savePicture(contactSheet(tiles, QRect(190, 70, 420, 525), 0.6, 8), out, "detail-sheet.png");
         // The eyes four times enlarged: iris and pupil must survive the coarse level.
-        save(contactSheet(eyes, QRect(320, 280, 160, 40), 4.0, 2), "detail-eyes.png");
+        savePicture(contactSheet(eyes, QRect(320, 280, 160, 40), 4.0, 2), out, "detail-eyes.png");
         return worst <= allowedPixelsOff && closeDrawn == closeFull ? 0 : 1;
     } catch (const std::exception& error) {
         std::cerr << "detailsheet: " << error.what() << '\n';

@@ -12,21 +12,6 @@
 
 namespace {
 
-void save(const QImage& image, const QDir& directory, const QString& name) {
-    const QString path = directory.filePath(name);
-    if (!image.save(path))
-        throw std::runtime_error("cannot write " + path.toStdString());
-    std::cout << "wrote " << path.toStdString() << '\n';
-}
-
-// Each target at full weight. mouthClose means something only over an open jaw, so it is
-// shown with one.
-Pose fullWeight(const std::string& name) {
-    if (name == "mouthClose")
-        return {{"jawOpen", 1.0f}, {name, 1.0f}};
-    return {{name, 1.0f}};
-}
-
 QString label(const std::string& name) {
     return QString::fromStdString(name == "mouthClose" ? "jawOpen + mouthClose" : name);
 }
@@ -34,14 +19,14 @@ QString label(const std::string& name) {
 std::vector<Tile> everyTarget(HeadShots& shots, float yaw) {
     std::vector<Tile> tiles{{shots.shot({}, yaw), "neutral"}};
     for (const std::string& name : shots.targetNames())
-        tiles.push_back({shots.shot(fullWeight(name), yaw), label(name)});
+        tiles.push_back({shots.shot(fullWeightPose(name), yaw), label(name)});
     return tiles;
 }
 
 std::vector<Tile> everyTargetClose(HeadShots& shots) {
     std::vector<Tile> tiles{{shots.closeUp({}), "neutral"}};
     for (const std::string& name : shots.targetNames())
-        tiles.push_back({shots.closeUp(fullWeight(name)), label(name)});
+        tiles.push_back({shots.closeUp(fullWeightPose(name)), label(name)});
     return tiles;
 }
 
@@ -54,62 +39,61 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const QDir out(QString::fromLocal8Bit(argv[1]));
-        if (!QDir().mkpath(out.path()))
-            throw std::runtime_error("cannot create " + std::string(argv[1]));
+        const QDir out = outputDirectory(argv[1]);
         HeadShots shots;
         // The head fills the middle of the frame; the sheets show that part.
         const QRect headArea(190, 70, 420, 525);
-        save(contactSheet(everyTarget(shots, 0.0f), headArea, 0.6, 8), out, "contact-sheet.png");
-        save(contactSheet(everyTarget(shots, 90.0f), headArea, 0.6, 8), out,
-             "contact-sheet-side.png");
+        savePicture(contactSheet(everyTarget(shots, 0.0f), headArea, 0.6, 8), out,
+                    "contact-sheet.png");
+        savePicture(contactSheet(everyTarget(shots, 90.0f), headArea, 0.6, 8), out,
+                    "contact-sheet-side.png");
 
         // From close in front: the face from the brows to the chin.
-        save(contactSheet(everyTargetClose(shots), QRect(160, 15, 480, 570), 0.5, 8), out,
-             "contact-sheet-face.png");
+        savePicture(contactSheet(everyTargetClose(shots), QRect(160, 15, 480, 570), 0.5, 8), out,
+                    "contact-sheet-face.png");
 
-        save(shots.shot({}), out, "head-neutral.png");
-        save(shots.shot({{"mouthSmileLeft", 1.0f},
-                         {"mouthSmileRight", 1.0f},
-                         {"cheekSquintLeft", 0.8f},
-                         {"cheekSquintRight", 0.8f},
-                         {"eyeSquintLeft", 0.5f},
-                         {"eyeSquintRight", 0.5f},
-                         {"jawOpen", 0.15f}}),
-             out, "head-smile.png");
-        save(shots.shot({{"jawOpen", 0.7f},
-                         {"browInnerUp", 1.0f},
-                         {"browOuterUpLeft", 1.0f},
-                         {"browOuterUpRight", 1.0f},
-                         {"eyeWideLeft", 1.0f},
-                         {"eyeWideRight", 1.0f},
-                         {"mouthFunnel", 0.4f}}),
-             out, "head-surprise.png");
-        save(shots.shot({{"eyeBlinkLeft", 1.0f},
-                         {"mouthSmileLeft", 0.8f},
-                         {"cheekSquintLeft", 1.0f},
-                         {"browDownLeft", 0.4f},
-                         {"noseSneerLeft", 0.3f},
-                         {"mouthDimpleLeft", 0.5f},
-                         {"browOuterUpRight", 0.5f}},
-                        25.0f),
-             out, "head-wink.png");
-        save(shots.closeUp({{"eyeLookInLeft", 1.0f},
-                            {"eyeLookOutRight", 1.0f},
-                            {"eyeLookUpLeft", 0.4f},
-                            {"eyeLookUpRight", 0.4f},
-                            {"browOuterUpRight", 0.6f},
-                            {"mouthLeft", 0.5f},
-                            {"mouthSmileRight", 0.4f}}),
-             out, "head-gaze.png");
-        save(shots.closeUp({{"tongueOut", 1.0f},
-                            {"jawOpen", 0.25f},
-                            {"eyeSquintLeft", 0.6f},
-                            {"eyeSquintRight", 0.6f},
-                            {"browInnerUp", 0.5f},
-                            {"noseSneerLeft", 0.4f},
-                            {"noseSneerRight", 0.4f}}),
-             out, "head-tongue.png");
+        savePicture(shots.shot({}), out, "head-neutral.png");
+        savePicture(shots.shot({{"mouthSmileLeft", 1.0f},
+                                {"mouthSmileRight", 1.0f},
+                                {"cheekSquintLeft", 0.8f},
+                                {"cheekSquintRight", 0.8f},
+                                {"eyeSquintLeft", 0.5f},
+                                {"eyeSquintRight", 0.5f},
+                                {"jawOpen", 0.15f}}),
+                    out, "head-smile.png");
+        savePicture(shots.shot({{"jawOpen", 0.7f},
+                                {"browInnerUp", 1.0f},
+                                {"browOuterUpLeft", 1.0f},
+                                {"browOuterUpRight", 1.0f},
+                                {"eyeWideLeft", 1.0f},
+                                {"eyeWideRight", 1.0f},
+                                {"mouthFunnel", 0.4f}}),
+                    out, "head-surprise.png");
+        savePicture(shots.shot({{"eyeBlinkLeft", 1.0f},
+                                {"mouthSmileLeft", 0.8f},
+                                {"cheekSquintLeft", 1.0f},
+                                {"browDownLeft", 0.4f},
+                                {"noseSneerLeft", 0.3f},
+                                {"mouthDimpleLeft", 0.5f},
+                                {"browOuterUpRight", 0.5f}},
+                               25.0f),
+                    out, "head-wink.png");
+        savePicture(shots.closeUp({{"eyeLookInLeft", 1.0f},
+                                   {"eyeLookOutRight", 1.0f},
+                                   {"eyeLookUpLeft", 0.4f},
+                                   {"eyeLookUpRight", 0.4f},
+                                   {"browOuterUpRight", 0.6f},
+                                   {"mouthLeft", 0.5f},
+                                   {"mouthSmileRight", 0.4f}}),
+                    out, "head-gaze.png");
+        savePicture(shots.closeUp({{"tongueOut", 1.0f},
+                                   {"jawOpen", 0.25f},
+                                   {"eyeSquintLeft", 0.6f},
+                                   {"eyeSquintRight", 0.6f},
+                                   {"browInnerUp", 0.5f},
+                                   {"noseSneerLeft", 0.4f},
+                                   {"noseSneerRight", 0.4f}}),
+                    out, "head-tongue.png");
     } catch (const std::exception& error) {
         std::cerr << "contactsheet: " << error.what() << '\n';
         return 1;

@@ -12,8 +12,8 @@
 #include "Teeth.h"
 #include "Tongue.h"
 #include "common/DemoError.h"
+#include "model/DataFilePair.h"
 #include "model/DetailLevelBuilder.h"
-#include "model/MorphGroupFileWriter.h"
 #include "model/VertexCacheOrder.h"
 
 #include <algorithm>
@@ -128,7 +128,7 @@ GeneratedHead generateHead() {
     }
     image.indices = indexList(rig.mesh.triangles);
 
-    // The static mesh is what never moves: the upper teeth.
+    // The static mesh is what never moves: the upper teeth, glazed throughout.
     const TriangleMesh upperTeeth = adaptiveSymmetricSurface(
         upperTeethDistance, uniformGrid(26.0, {0.0, -56.0, 8.0}, {0.0, -44.0, 45.0}, 0.45),
         teethMeshing());
@@ -137,7 +137,7 @@ GeneratedHead generateHead() {
             "head generator: the static mesh has more vertices than 16-bit indices reach");
     image.staticVertexCount = static_cast<std::int32_t>(upperTeeth.positions.size());
     image.staticVertices = vertexFloats(upperTeeth.positions, upperTeeth.triangles,
-                                        std::vector<float>(upperTeeth.positions.size(), 0.0f));
+                                        std::vector<float>(upperTeeth.positions.size(), 1.0f));
     image.staticIndices = indexList(upperTeeth.triangles);
     orderForVertexCache(image);
     buildDetailChains(image);
@@ -153,8 +153,7 @@ GeneratedHead generateHead() {
 }
 
 void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& directory) {
-    std::filesystem::create_directories(directory);
-    writeMeshFile(directory / "headModelNew.dat", head.meshFile);
+    writeDataFilePair(directory, head.meshFile, head.groups);
     const std::filesystem::path glbPath = directory / "head.glb";
     const std::string glb = encodeHeadGlb(head.meshFile);
     std::ofstream glbFile(glbPath, std::ios::binary | std::ios::trunc);
@@ -162,10 +161,4 @@ void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& dire
     glbFile.close();
     if (!glbFile)
         throw DemoError("cannot write " + glbPath.string());
-    const std::filesystem::path xmlPath = directory / "headModel.xml";
-    std::ofstream xml(xmlPath, std::ios::binary | std::ios::trunc);
-    xml << encodeMorphGroupFile(head.groups);
-    xml.close();
-    if (!xml)
-        throw DemoError("cannot write " + xmlPath.string());
 }

@@ -21,6 +21,6 @@ struct GeneratedHead {
 // Builds the head. Deterministic: the same bytes on every run.
 GeneratedHead generateHead();
 
-// Writes "headModelNew.dat" and "headModel.xml" for the demo and "head.glb" for other tools
-// into `directory`, creating it if needed.
+// Writes "headModelNew.dat" and "headModel.xml" for the demo (as one change, through
+// writeDataFilePair) and "head.glb" for other tools into `directory`, creating it if needed.
 void writeHeadFiles(const GeneratedHead& head, const std::filesystem::path& directory);

@@ -7,20 +7,31 @@
 #include <glm/common.hpp>
 #include <limits>
 
-Framing frameRestPose(const MorphableMesh& head, const MorphableMesh& staticMesh) {
+Framing frameHead(const MorphableMesh& head) {
     glm::vec3 low(std::numeric_limits<float>::max());
     glm::vec3 high(std::numeric_limits<float>::lowest());
-    for (const MorphableMesh* mesh : {&head, &staticMesh})
-        for (const glm::vec3& p : mesh->positions) {
+    const auto include = [&](const std::vector<glm::vec3>& positions) {
+        for (const glm::vec3& p : positions) {
             low = glm::min(low, p);
             high = glm::max(high, p);
         }
+    };
+    include(head.positions);
+    for (const MeshTarget& target : head.targets)
+        include(target.positions);
     const glm::vec3 size = high - low;
-    const float extent = size.y > 0.0f ? size.y : std::max(size.x, size.z);
-    if (!(extent > 0.0f) || !std::isfinite(extent))
+    // The tighter of the two fits; a head flat in both x and y is fitted by its depth.
+    float scale = std::numeric_limits<float>::infinity();
+    if (size.y > 0.0f)
+        scale = framedHeight / size.y;
+    if (size.x > 0.0f)
+        scale = std::min(scale, framedWidth / size.x);
+    if (size.x <= 0.0f && size.y <= 0.0f && size.z > 0.0f)
+        scale = framedHeight / size.z;
+    if (!std::isfinite(scale) || !std::isfinite(size.x + size.y + size.z))
         throw ImportError("the model has no finite extent to frame");
     Framing framing;
-    framing.scale = framedHeight / extent;
+    framing.scale = scale;
     framing.offset = framedCentre - (low + high) * 0.5f * framing.scale;
     return framing;
 }

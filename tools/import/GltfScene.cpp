@@ -92,23 +92,30 @@ std::string sanitizedName(std::string name) {
 }
 
 // The mesh's target names: extras.targetNames where it names every target, else
-// "<mesh name>.<index>"; a name used twice gets its index appended.
+// "<mesh name>.<index>". A name used again gets ".<index>" appended, and ".<n>" after that until
+// it is free, so every target keeps a name of its own, the same on every import.
 std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::string& meshName,
                                      std::size_t count) {
     std::vector<std::string> names;
     const tinygltf::Value& listed = mesh.extras.Get("targetNames");
     const bool usable = listed.IsArray() && listed.ArrayLen() == count;
-    std::set<std::string> used;
     for (std::size_t i = 0; i < count; ++i) {
         const tinygltf::Value* name = usable ? &listed.Get(static_cast<int>(i)) : nullptr;
-        std::string text = name && name->IsString() && !name->Get<std::string>().empty()
-                               ? sanitizedName(name->Get<std::string>())
-                               : meshName + "." + std::to_string(i);
-        if (!used.insert(text).second) {
-            text.append(".").append(std::to_string(i));
-            used.insert(text);
-        }
-        names.push_back(std::move(text));
+        names.push_back(name && name->IsString() && !name->Get<std::string>().empty()
+                            ? sanitizedName(name->Get<std::string>())
+                            : meshName + "." + std::to_string(i));
+    }
+    // Names as written are taken first, so a renamed duplicate never takes a written name.
+    std::set<std::string> taken(names.begin(), names.end());
+    std::set<std::string> kept;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (kept.insert(names[i]).second)
+            continue;
+        std::string unique = names[i] + "." + std::to_string(i);
+        for (int n = 2; taken.contains(unique); ++n)
+            unique = names[i] + "." + std::to_string(i) + "." + std::to_string(n);
+        taken.insert(unique);
+        names[i] = std::move(unique);
     }
     return names;
 }
@@ -245,6 +252,7 @@ class SceneReader {
                         unitOrFront(out.normals[v] + normal - computed->restNormals()[v]);
             }
         }
+        mesh.glaze = glazeOf(attribute(primitive.attributes, "COLOR_0"), vertexCount, what);
         transform(mesh, world);
         // Finite inputs can still overflow: a delta added to a far position, a huge transform.
         const auto finite = [](const std::vector<glm::vec3>& positions) {
@@ -258,6 +266,27 @@ class SceneReader {
         if (!allFinite)
             fail(what + ": positions overflow at the node's transform");
         return mesh;
+    }
+
+    // White vertex colours mark the glazed parts, as the head generator writes them.
+    std::vector<float> glazeOf(int colourAccessor, std::size_t vertexCount,
+                               const std::string& what) {
+        std::vector<float> glaze(vertexCount, 0.0f);
+        if (colourAccessor < 0)
+            return glaze;
+        const std::string colourWhat = what + " COLOR_0";
+        if (accessorCount(model_, colourAccessor, colourWhat) != vertexCount)
+            fail(colourWhat + ": accessor " + std::to_string(colourAccessor) +
+                 " does not have one element per vertex");
+        const int type = model_.accessors[static_cast<std::size_t>(colourAccessor)].type;
+        const int components = type == TINYGLTF_TYPE_VEC4 ? 4 : 3;
+        const std::vector<float> colours =
+            readFloats(model_, colourAccessor, components, colourWhat);
+        for (std::size_t v = 0; v < vertexCount; ++v) {
+            const float* rgb = &colours[v * static_cast<std::size_t>(components)];
+            glaze[v] = std::min({rgb[0], rgb[1], rgb[2]}) >= glazedColourMinimum ? 1.0f : 0.0f;
+        }
+        return glaze;
     }
 
     static void transform(MorphableMesh& mesh, const glm::dmat4& world) {

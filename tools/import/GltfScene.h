@@ -27,6 +27,10 @@ struct SceneContents {
     std::vector<ScenePrimitive> primitives;
 };
 
+// A vertex whose COLOR_0 has red, green and blue all at least this (white, as eyes and teeth are
+// painted) is glazed; any other colour, or none, is skin. Alpha does not count.
+inline constexpr float glazedColourMinimum = 0.9f;
+
 // Every triangle primitive of the default scene (else scene 0) through the node hierarchy.
 // Strips and fans become lists, missing indices and normals are made, and a target without
 // normal deltas gets normals from its positions. Throws ImportError.

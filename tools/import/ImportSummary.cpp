@@ -15,7 +15,14 @@ std::string meshLine(const ImportedMeshCounts& counts) {
                        std::to_string(counts.weldedVertices) + " after welding";
     if (counts.writtenVertices < counts.weldedVertices)
         line += ", simplified to " + std::to_string(counts.writtenVertices) + " for 16-bit indices";
-    return line + "; " + counted(counts.writtenTriangles, "triangle") + " written";
+    line += "; " + counted(counts.writtenTriangles, "triangle") + " written";
+    if (!counts.levelTriangles.empty()) {
+        line += ", levels of detail of";
+        for (std::size_t level = 0; level < counts.levelTriangles.size(); ++level)
+            line += (level == 0 ? " " : ", ") + std::to_string(counts.levelTriangles[level]);
+        line += " triangles";
+    }
+    return line;
 }
 
 std::string joined(const std::vector<std::string>& names) {

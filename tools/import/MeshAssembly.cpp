@@ -11,6 +11,7 @@ void appendTriangles(MorphableMesh& into, const MorphableMesh& part) {
         into.indices.push_back(base + index);
     into.positions.insert(into.positions.end(), part.positions.begin(), part.positions.end());
     into.normals.insert(into.normals.end(), part.normals.begin(), part.normals.end());
+    into.glaze.insert(into.glaze.end(), part.glaze.begin(), part.glaze.end());
 }
 
 } // namespace

@@ -31,6 +31,10 @@ void remap(MorphableMesh& mesh, const std::vector<unsigned int>& table, std::siz
                                   table.data());
         stream = std::move(moved);
     });
+    std::vector<float> glaze(newCount);
+    meshopt_remapVertexBuffer(glaze.data(), mesh.glaze.data(), mesh.glaze.size(), sizeof(float),
+                              table.data());
+    mesh.glaze = std::move(glaze);
 }
 
 std::size_t usedVertices(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
@@ -76,9 +80,12 @@ void weldVertices(MorphableMesh& mesh) {
             for (const std::uint32_t word : bits)
                 hash = (hash ^ word) * 1099511628211ull;
         }
+        hash ^= mesh.glaze[v] > 0.0f ? 1u : 0u;
         return static_cast<std::size_t>(hash ^ (hash >> 29));
     };
     const auto equal = [&](std::uint32_t a, std::uint32_t b) {
+        if (mesh.glaze[a] != mesh.glaze[b])
+            return false;
         for (const auto* stream : streams)
             if (std::memcmp(&(*stream)[a], &(*stream)[b], sizeof(glm::vec3)) != 0)
                 return false;

@@ -1,5 +1,6 @@
 #include "ModelImporter.h"
 
+#include "ContainedFiles.h"
 #include "Framing.h"
 #include "GltfScene.h"
 #include "ImportError.h"
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <set>
 
@@ -23,15 +23,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // Seven floats a vertex, as the generated head writes them: the position, then the normal as
-// four floats with w = 0.
+// four floats, w being the glaze (1 glazed, 0 skin), which the targets share with the rest pose.
 std::vector<float> vertexFloats(const std::vector<glm::vec3>& positions,
-                                const std::vector<glm::vec3>& normals) {
+                                const std::vector<glm::vec3>& normals,
+                                const std::vector<float>& glaze) {
     std::vector<float> floats;
     floats.reserve(positions.size() * 7);
     for (std::size_t v = 0; v < positions.size(); ++v) {
         const glm::vec3& p = positions[v];
         const glm::vec3& n = normals[v];
-        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, 0.0f});
+        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, glaze[v]});
     }
     return floats;
 }
@@ -78,6 +79,7 @@ MorphableMesh invisibleTriangle() {
     MorphableMesh mesh;
     mesh.positions.assign(3, framedCentre);
     mesh.normals.assign(3, glm::vec3(0.0f, 0.0f, 1.0f));
+    mesh.glaze.assign(3, 0.0f);
     mesh.indices = {0, 1, 2};
     return mesh;
 }
@@ -85,28 +87,16 @@ MorphableMesh invisibleTriangle() {
 MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh) {
     MeshFileImage image;
     image.vertexCount = static_cast<std::int32_t>(head.vertexCount());
-    image.baseVertices = vertexFloats(head.positions, head.normals);
+    image.baseVertices = vertexFloats(head.positions, head.normals, head.glaze);
     for (const MeshTarget& target : head.targets) {
         image.targetNames.push_back(target.name);
-        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals));
+        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals, head.glaze));
     }
     image.indices = indexList(head.indices);
     image.staticVertexCount = static_cast<std::int32_t>(staticMesh.vertexCount());
-    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals);
+    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals, staticMesh.glaze);
     image.staticIndices = indexList(staticMesh.indices);
     return image;
-}
-
-std::vector<std::uint8_t> fileBytes(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        throw ImportError("no such file");
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes(fs::file_size(path, error));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!in || error)
-        throw ImportError("cannot read the file");
-    return bytes;
 }
 
 } // namespace
@@ -133,7 +123,8 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 
     AssembledHead head = assembleHead(scene.primitives);
     if (head.mesh.targets.empty())
-        throw ImportError("the model has no morph targets");
+        throw ImportError("the model has no morph targets (an exporter may have dropped the "
+                          "shape keys, as Blender does when it applies modifiers)");
     MorphableMesh staticMesh = assembleStatic(scene.primitives);
     scene.primitives.clear();
     summary.head.assembledVertices = head.mesh.vertexCount();
@@ -145,7 +136,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
         throw ImportError("the primitives with morph targets have no triangles");
     summary.head.weldedVertices = head.mesh.vertexCount();
     summary.staticMesh.weldedVertices = staticMesh.vertexCount();
-    const Framing framing = frameRestPose(head.mesh, staticMesh);
+    const Framing framing = frameHead(head.mesh);
     prepareMesh(head.mesh, framing, summary.head);
     if (staticMesh.indices.empty()) {
         staticMesh = invisibleTriangle();
@@ -168,6 +159,10 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     result.meshFile = meshFileImage(head.mesh, staticMesh);
     orderForVertexCache(result.meshFile);
     buildDetailChains(result.meshFile);
+    for (const DetailLevel& level : result.meshFile.headDetail)
+        summary.head.levelTriangles.push_back(level.indices.size() / 3);
+    for (const DetailLevel& level : result.meshFile.staticDetail)
+        summary.staticMesh.levelTriangles.push_back(level.indices.size() / 3);
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
@@ -176,7 +171,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
 ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory) {
     const auto start = std::chrono::steady_clock::now();
     ImportedModel imported =
-        convertGltf(fileBytes(model), model.parent_path(), ExternalFiles::Read);
+        convertGltf(readModelFile(model), model.parent_path(), ExternalFiles::Read);
     imported.summary.model = model;
     writeImportedModel(imported, outputDirectory);
     imported.summary.animationFiles = writeMorphAnimations(imported.animations, outputDirectory);

@@ -32,6 +32,7 @@ struct ImportedMeshCounts {
     std::size_t weldedVertices = 0;
     std::size_t writtenVertices = 0; // fewer than welded when the mesh was simplified
     std::size_t writtenTriangles = 0;
+    std::vector<std::size_t> levelTriangles; // the coarser levels of detail, finest first
 };
 
 struct ImportSummary {
@@ -64,7 +65,8 @@ struct ImportedModel {
     ImportSummary summary;
 };
 
-// Converts a .glb or .gltf image held in memory; relative URIs resolve against baseDirectory.
+// Converts a .glb or .gltf image held in memory; relative URIs resolve against baseDirectory,
+// and only files inside it are read (ExternalFiles::Refuse: none).
 // Throws ImportError naming the fault.
 ImportedModel convertGltf(std::span<const std::uint8_t> bytes,
                           const std::filesystem::path& baseDirectory,

@@ -17,6 +17,7 @@ struct MeshTarget {
 struct MorphableMesh {
     std::vector<glm::vec3> positions;
     std::vector<glm::vec3> normals;
+    std::vector<float> glaze; // per vertex: 1 for glazed parts (eyes, teeth), 0 for skin
     std::vector<MeshTarget> targets;
     std::vector<std::uint32_t> indices;
 
