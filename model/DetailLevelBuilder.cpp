@@ -1,5 +1,7 @@
 #include "model/DetailLevelBuilder.h"
 
+#include "model/VertexCacheOrder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <future>
@@ -145,8 +147,9 @@ DetailChain buildDetailChain(std::span<const std::int32_t> indices, const MeshPo
         // A coarser level at least as accurate as the one before makes that one pointless.
         while (!chain.empty() && !(level.error > chain.back().error))
             chain.pop_back();
-        meshopt_optimizeVertexCache(level.indices.data(), level.indices.data(), count,
-                                    poses.vertexCount);
+        orderTriangles(level.indices,
+                       {poses.positions.front(), poses.vertexCount * poses.strideFloats.front()},
+                       poses.strideFloats.front());
         chain.push_back(
             {level.error, std::vector<std::int32_t>(level.indices.begin(), level.indices.end())});
         previousCount = count;

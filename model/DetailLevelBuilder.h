@@ -11,7 +11,8 @@
 // fourth normal float of 1, or every one (the static mesh, which is drawn glazed throughout).
 enum class Glaze { PerVertex, Everywhere };
 
-// Builds a mesh's chain of coarser levels over the same vertices, each put in vertex-cache order.
+// Builds a mesh's chain of coarser levels over the same vertices, each in the full mesh's
+// triangle order (vertex cache, then outward surfaces first).
 // Level by level the allowed error grows by a factor of about 1.4; it is relative to the mesh's
 // size, so a head of any scale gets the chain of the one it is framed like. Each level is
 // simplified from the full mesh at rest, then measured in every pose: where a target moves the

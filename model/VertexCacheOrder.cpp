@@ -21,6 +21,14 @@ std::vector<unsigned int> unsignedIndices(std::span<const std::int32_t> indices,
 
 } // namespace
 
+void orderTriangles(std::span<unsigned int> indices, std::span<const float> vertices,
+                    std::size_t floatsPerVertex) {
+    const std::size_t vertexCount = vertices.size() / floatsPerVertex;
+    meshopt_optimizeVertexCache(indices.data(), indices.data(), indices.size(), vertexCount);
+    meshopt_optimizeOverdraw(indices.data(), indices.data(), indices.size(), vertices.data(),
+                             vertexCount, floatsPerVertex * sizeof(float), overdrawThreshold);
+}
+
 VertexOrder vertexCacheOrder(std::span<const std::int32_t> indices, std::span<const float> vertices,
                              std::size_t floatsPerVertex) {
     if (floatsPerVertex < 3 || vertices.size() % floatsPerVertex != 0)
@@ -29,9 +37,7 @@ VertexOrder vertexCacheOrder(std::span<const std::int32_t> indices, std::span<co
     std::vector<unsigned int> triangles = unsignedIndices(indices, vertexCount);
     const std::size_t indexCount = triangles.size();
 
-    meshopt_optimizeVertexCache(triangles.data(), triangles.data(), indexCount, vertexCount);
-    meshopt_optimizeOverdraw(triangles.data(), triangles.data(), indexCount, vertices.data(),
-                             vertexCount, floatsPerVertex * sizeof(float), overdrawThreshold);
+    orderTriangles(triangles, vertices, floatsPerVertex);
 
     VertexOrder order;
     order.newIndexOf.resize(vertexCount);

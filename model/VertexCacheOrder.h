@@ -16,6 +16,11 @@ struct VertexOrder {
     std::vector<std::uint32_t> newIndexOf; // old vertex index -> new one; a permutation
 };
 
+// Puts the triangles in that order in place, the vertices staying where they are. `vertices`
+// holds whole vertices of `floatsPerVertex` floats, the position first.
+void orderTriangles(std::span<unsigned int> indices, std::span<const float> vertices,
+                    std::size_t floatsPerVertex);
+
 // `vertices` holds `vertexCount` vertices of `floatsPerVertex` floats, the position first.
 // Vertices no triangle uses keep their relative order after the used ones.
 VertexOrder vertexCacheOrder(std::span<const std::int32_t> indices, std::span<const float> vertices,
