@@ -24,9 +24,10 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it.
+# `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it;
+# `make run PLAY=take.csv` plays a recording on the head (with MODEL, on the imported one).
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)"
+	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)"
 
 # The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # a bounded run of each fuzzer; one after the other, as they share the machine.
@@ -46,7 +47,7 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DMIRELDA_FUZZ=ON > /dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target mesh_file_fuzzer morph_group_file_fuzzer \
-		gltf_import_fuzzer
+		gltf_import_fuzzer recording_fuzzer
 	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # Ten minutes of randomized use of the demo (SOAK_SECONDS=60 for a short trial).

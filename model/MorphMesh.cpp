@@ -14,6 +14,13 @@ std::int32_t MorphMesh::targetVertexBuffer(const std::string& targetName) const 
     return found->second;
 }
 
+std::vector<std::string> MorphMesh::targetNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : targetBuffers)
+        names.push_back(entry.first);
+    return names;
+}
+
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
                                           std::int32_t channelCount, const DetailChain& detail) {
     if (channelCount < 1 || channelCount > morphChannelCount)
@@ -82,11 +89,14 @@ buildStaticMesh(const StaticMesh& staticMesh, RenderDevice& device, const Detail
 }
 
 HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
-                        std::int32_t channelCount) {
+                        std::int32_t channelCount, MorphPath path) {
     // The file records are freed when this returns, and also when a builder throws.
     const MeshFile file = readMeshFile(meshPath);
     HeadModel model;
     model.morphMesh = buildMorphMesh(*file.headMesh, device, channelCount, file.headDetail);
+    if (path == MorphPath::AllTargets)
+        model.morphMesh->allTargets =
+            buildTargetOffsets(*file.headMesh, model.morphMesh->targetNames(), device);
     model.staticMesh = buildStaticMesh(*file.staticMesh, device, file.staticDetail);
     return model;
 }

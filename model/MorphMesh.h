@@ -2,10 +2,12 @@
 
 #include "model/MeshDetail.h"
 #include "model/MorphChannelSet.h"
+#include "model/TargetOffsets.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class RenderDevice;
@@ -22,9 +24,13 @@ struct MorphMesh {
     std::int32_t vertexDeclaration;
     MorphChannelSet channelSet;
     MeshDetail detail; // coarser levels over the same vertices, if the file has them
+    // Every target at once, in targetNames() order, when it was asked for and the device holds it.
+    std::optional<TargetOffsets> allTargets = std::nullopt;
 
     // The buffer of the named target; throws DemoError when the mesh has no such target.
     std::int32_t targetVertexBuffer(const std::string& targetName) const;
+    // The distinct target names, byte by byte in order.
+    std::vector<std::string> targetNames() const;
 };
 
 // The static (non-morphing) mesh on the GPU.
@@ -40,10 +46,13 @@ struct HeadModel {
     std::unique_ptr<StaticMeshBuffers> staticMesh;
 };
 
+// How the head is to be morphed: by the seven channels alone, or also by every target at once.
+enum class MorphPath { SevenChannels, AllTargets };
+
 // Reads the mesh file and builds both meshes on the device; the channels start on the
 // channelCount smallest target names with weight 0.
 HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
-                        std::int32_t channelCount);
+                        std::int32_t channelCount, MorphPath path = MorphPath::SevenChannels);
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
                                           std::int32_t channelCount,
                                           const DetailChain& detail = {});

@@ -99,16 +99,25 @@ class Translator {
     CompiledShader translate() {
         const spirv_cross::ShaderResources resources =
             glsl_.get_shader_resources(glsl_.get_active_interface_variables());
-        if (!resources.separate_images.empty() || !resources.separate_samplers.empty() ||
-            !resources.storage_buffers.empty() || !resources.storage_images.empty()) {
-            fail(sourceName_, "uses resources other than samplers and global constants", "");
+        // A Buffer<float4> is read with Load and needs no sampler: it stands with the samplers.
+        spirv_cross::SmallVector<spirv_cross::Resource> samplers = resources.sampled_images;
+        for (const spirv_cross::Resource& image : resources.separate_images) {
+            if (glsl_.get_type(image.type_id).image.dim != spv::DimBuffer) {
+                fail(sourceName_, "uses a texture without a sampler other than a Buffer", "");
+            }
+            samplers.push_back(image);
+        }
+        if (!resources.separate_samplers.empty() || !resources.storage_buffers.empty() ||
+            !resources.storage_images.empty()) {
+            fail(sourceName_, "uses resources other than samplers, buffers and global constants",
+                 "");
         }
         std::vector<ConstantDescription> constants;
         std::uint32_t blockSize = 0;
         for (const spirv_cross::Resource& buffer : resources.uniform_buffers) {
             blockSize = describeGlobals(buffer, constants);
         }
-        describeSamplers(resources.sampled_images, constants);
+        describeSamplers(std::move(samplers), constants);
         // Every input and output gets its location, used or not, so none keeps a location that
         // glslang assigned and that could clash with one given here.
         const spirv_cross::ShaderResources interface = glsl_.get_shader_resources();
@@ -166,7 +175,8 @@ class Translator {
 
     // Texture units follow the order in which the shader declares its samplers. glslang binds
     // resources in declaration order (the optimiser may reorder the variables themselves), so
-    // its bindings give that order; the units are then numbered from 0 over the used samplers.
+    // its bindings give that order; the units are then numbered over the used samplers from the
+    // stage's first unit.
     void describeSamplers(spirv_cross::SmallVector<spirv_cross::Resource> samplers,
                           std::vector<ConstantDescription>& constants) {
         std::sort(samplers.begin(), samplers.end(), [this](const auto& a, const auto& b) {
@@ -174,7 +184,16 @@ class Translator {
             const std::uint32_t bindingB = glsl_.get_decoration(b.id, spv::DecorationBinding);
             return bindingA != bindingB ? bindingA < bindingB : a.id < b.id;
         });
-        std::uint32_t unit = 0;
+        const std::uint32_t firstUnit = firstSamplerUnit(type_);
+        const std::uint32_t unitCount =
+            type_ == ShaderType::Vertex ? vertexSamplerCount : pixelSamplerCount;
+        if (samplers.size() > unitCount) {
+            fail(sourceName_,
+                 "uses " + std::to_string(samplers.size()) + " samplers, more than the " +
+                     std::to_string(unitCount) + " of its stage",
+                 "");
+        }
+        std::uint32_t unit = firstUnit;
         for (const spirv_cross::Resource& sampler : samplers) {
             ConstantDescription constant;
             constant.name = sampler.name;

@@ -21,9 +21,9 @@
 #include <string>
 
 namespace {
-// Direct3D 9 has 16 vertex streams and 16 pixel sampler stages.
+// Direct3D 9 has 16 vertex streams, 16 pixel sampler stages and 4 vertex sampler stages.
 constexpr std::uint32_t streamCount = 16;
-constexpr std::uint32_t samplerStageCount = 16;
+constexpr std::uint32_t samplerStageCount = pixelSamplerCount + vertexSamplerCount;
 constexpr std::int32_t volumeSize = 128;
 constexpr std::int32_t gradientWidth = 256;
 constexpr std::int32_t gradientMipLevels = 9; // the full chain of a 256-texel line
@@ -100,6 +100,7 @@ struct RenderDevice::Impl {
     std::unique_ptr<GlTexturedQuad> presentQuad;
     GlProgramPipeline pipeline;
     std::array<GlSampler, samplerStageCount> samplers;
+    std::vector<GlBuffer> textureBuffers; // the storage of buffer textures
     std::vector<GlTexture> textures;
     std::vector<GlVertexArray> vertexDeclarations;
     std::vector<IndexBufferEntry> indexBuffers;
@@ -333,6 +334,46 @@ std::int32_t RenderDevice::createGradientTexture(const std::uint32_t* texels) {
     throwOnGlError(gl, "createGradientTexture");
     impl_->textures.push_back(std::move(holder));
     return lastIndex(impl_->textures.size());
+}
+
+std::int32_t
+RenderDevice::createBufferTexture(std::int32_t texelCount,
+                                  const std::function<void(std::uint32_t* words)>& fill) {
+    if (texelCount <= 0 || texelCount > maxBufferTextureTexels() ||
+        std::int64_t{texelCount} * 12 > std::numeric_limits<GLsizei>::max()) {
+        throw DemoError("createBufferTexture: " + std::to_string(texelCount) +
+                        " texels cannot make a buffer texture");
+    }
+    QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
+    GlBuffer buffer = createGlBuffer(gl);
+    const auto size = static_cast<GLsizei>(std::int64_t{texelCount} * 12);
+    gl.glNamedBufferStorage(buffer.get(), size, nullptr, GL_MAP_WRITE_BIT);
+    void* mapped = gl.glMapNamedBufferRange(buffer.get(), 0, size,
+                                            GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
+    if (mapped == nullptr) {
+        throwOnGlError(gl, "createBufferTexture (map)");
+        throw DemoError("createBufferTexture: the buffer cannot be mapped");
+    }
+    try {
+        fill(static_cast<std::uint32_t*>(mapped));
+    } catch (...) {
+        gl.glUnmapNamedBuffer(buffer.get());
+        throw;
+    }
+    if (gl.glUnmapNamedBuffer(buffer.get()) != GL_TRUE)
+        throw DemoError("createBufferTexture: the texels were lost on their way to the GPU");
+    GlTexture holder = createGlTexture(gl, GL_TEXTURE_BUFFER);
+    gl.glTextureBuffer(holder.get(), GL_RGB32UI, buffer.get());
+    throwOnGlError(gl, "createBufferTexture");
+    impl_->textureBuffers.push_back(std::move(buffer));
+    impl_->textures.push_back(std::move(holder));
+    return lastIndex(impl_->textures.size());
+}
+
+std::int32_t RenderDevice::maxBufferTextureTexels() const {
+    GLint texels = 0;
+    impl_->gl->glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
+    return texels;
 }
 
 ShaderD3D9* RenderDevice::createShader(const std::filesystem::path& path, ShaderType type) {

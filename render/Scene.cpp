@@ -8,6 +8,8 @@
 #include "render/ShaderD3D9.h"
 
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <glm/geometric.hpp>
 #include <string>
 #include <vector>
@@ -19,12 +21,16 @@ const glm::vec4 lightDirection(0.0f, 0.0f, 1.0f, 0.0f);
 // at most this much of a pixel: shading differs in a few pixels at the edges, and switching
 // levels while zooming shows no pop.
 constexpr float acceptedErrorPixels = 0.5f;
+// The all-targets shader's (target, weight) array: two pairs a vector. A pose with more weighted
+// targets keeps its strongest.
+constexpr std::size_t maxMorphPairs = 512;
 } // namespace
 
-Scene::Scene(const WindowTarget& target)
+Scene::Scene(const WindowTarget& target, MorphPath path)
     : RenderDevice(target), target_(target), meshPath_("data/meshes/headModelNew.dat"),
       morphVertexShaderPath_("data/shaders/morphVertexShader.vsh"),
       morphPixelShaderPath_("data/shaders/morphPixelShader.psh"),
+      allTargetsVertexShaderPath_("data/shaders/morphAllTargetsVertexShader.vsh"),
       staticVertexShaderPath_("data/shaders/staticVertexShader.vsh"),
       staticPixelShaderPath_("data/shaders/staticPixelShader.psh"), startEye_(0.0f, -10.0f, 450.0f),
       startTarget_(0.0f, -10.0f, 0.0f) {
@@ -48,9 +54,11 @@ Scene::Scene(const WindowTarget& target)
     gradientTexture_ = buildGradientTexture(*this);
 
     clearUpperVectorState();
-    HeadModel headModel = loadHeadModel(meshPath_, *this, morphChannelCount_);
+    HeadModel headModel = loadHeadModel(meshPath_, *this, morphChannelCount_, path);
     morphMesh_ = std::move(headModel.morphMesh);
     staticMesh_ = std::move(headModel.staticMesh);
+    if (morphMesh_->allTargets)
+        allTargetsVertexShader_ = createShader(allTargetsVertexShaderPath_, ShaderType::Vertex);
 
     if (auto* host = dynamic_cast<SceneHost*>(target_.window))
         host->setScene(this);
@@ -101,6 +109,10 @@ std::int32_t Scene::indexBufferFor(const MeshDetail& detail, std::int32_t fullIn
 }
 
 void Scene::drawMorphMesh() {
+    if (allTargetsVertexShader_ != nullptr && !pose_.empty()) {
+        drawAllTargets();
+        return;
+    }
     bindTextures(*morphPixelShader_);
     bindVertexDeclaration(morphMesh_->vertexDeclaration);
     drawnHeadIndexBuffer_ = indexBufferFor(morphMesh_->detail, morphMesh_->indexBuffer);
@@ -119,6 +131,46 @@ void Scene::drawMorphMesh() {
     bindShader(morphVertexShader_);
     bindShader(morphPixelShader_);
     setFrameConstants(*morphVertexShader_, *morphPixelShader_);
+    drawIndexed();
+}
+
+void Scene::drawAllTargets() {
+    const TargetOffsets& offsets = *morphMesh_->allTargets;
+    bindTextures(*morphPixelShader_);
+    bindVertexDeclaration(offsets.vertexDeclaration);
+    drawnHeadIndexBuffer_ = indexBufferFor(morphMesh_->detail, morphMesh_->indexBuffer);
+    bindIndexBuffer(drawnHeadIndexBuffer_);
+    bindVertexBuffer(0, morphMesh_->baseVertexBuffer);
+
+    // Only the weighted targets cost the shader anything.
+    std::vector<std::pair<float, std::int32_t>> weighted;
+    const auto targets = std::min(pose_.size(), static_cast<std::size_t>(offsets.targetCount));
+    for (std::size_t target = 0; target < targets; ++target)
+        if (pose_[target] != 0.0f)
+            weighted.emplace_back(pose_[target], static_cast<std::int32_t>(target));
+    if (weighted.size() > maxMorphPairs) {
+        std::nth_element(
+            weighted.begin(), weighted.begin() + maxMorphPairs, weighted.end(),
+            [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
+        weighted.resize(maxMorphPairs);
+    }
+    morphPairs_.assign((weighted.size() + 1) / 2, glm::vec4(0.0f));
+    for (std::size_t pair = 0; pair < weighted.size(); ++pair) {
+        glm::vec4& two = morphPairs_[pair / 2];
+        const std::size_t at = (pair % 2) * 2;
+        two[static_cast<glm::length_t>(at)] = static_cast<float>(weighted[pair].second);
+        two[static_cast<glm::length_t>(at + 1)] = weighted[pair].first;
+    }
+    ShaderD3D9& shader = *allTargetsVertexShader_;
+    shader.setVectorArray("morphPairs", morphPairs_.data(),
+                          static_cast<std::uint32_t>(morphPairs_.size()));
+    shader.setFloat("morphPairCount", static_cast<float>(weighted.size()));
+    shader.setFloat("targetCount", static_cast<float>(offsets.targetCount));
+    bindTexture(shader.getSamplerIndex("targetOffsets"), offsets.texture);
+
+    bindShader(allTargetsVertexShader_);
+    bindShader(morphPixelShader_);
+    setFrameConstants(shader, *morphPixelShader_);
     drawIndexed();
 }
 

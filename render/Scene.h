@@ -12,10 +12,11 @@
 // The demo object: everything that is drawn and everything needed to draw it. Built once on the
 // render device (its base part, so the device comes first and goes last), it draws the morphing
 // head and the static mesh every frame and turns mouse input into camera motion. The channel
-// weights live in the head's channel set, where the settings dialog edits them.
+// weights live in the head's channel set, where the settings dialog edits them. Built for every
+// target at once, it also draws a whole pose: every target with its weight.
 class Scene : public RenderDevice {
   public:
-    explicit Scene(const WindowTarget& target);
+    explicit Scene(const WindowTarget& target, MorphPath path = MorphPath::SevenChannels);
     ~Scene() override;
 
     void renderFrame(float dt);
@@ -32,6 +33,12 @@ class Scene : public RenderDevice {
     std::int32_t drawnHeadIndexBuffer() const { return drawnHeadIndexBuffer_; }
     std::int32_t drawnStaticIndexBuffer() const { return drawnStaticIndexBuffer_; }
 
+    // From now on the head is drawn with every target at its weight here, in the order of
+    // morphMesh().targetNames(), when the scene was built for it and the device could hold it;
+    // otherwise the channels go on drawing it.
+    void setPose(const std::vector<float>& targetWeights) { pose_ = targetWeights; }
+    bool drawsAllTargets() const { return allTargetsVertexShader_ != nullptr; }
+
     MorphChannelSet& channelSet() { return morphMesh_->channelSet; }
     const MorphMesh& morphMesh() const { return *morphMesh_; }
     Camera& camera() { return camera_; }
@@ -39,6 +46,7 @@ class Scene : public RenderDevice {
 
   private:
     void drawMorphMesh();
+    void drawAllTargets();
     void drawStaticMesh();
     void bindTextures(ShaderD3D9& pixelShader);
     void setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader);
@@ -49,12 +57,16 @@ class Scene : public RenderDevice {
     std::string meshPath_;
     std::filesystem::path morphVertexShaderPath_;
     std::filesystem::path morphPixelShaderPath_;
+    std::filesystem::path allTargetsVertexShaderPath_;
     std::filesystem::path staticVertexShaderPath_;
     std::filesystem::path staticPixelShaderPath_;
     glm::vec3 startEye_;
     glm::vec3 startTarget_;
     ShaderD3D9* morphVertexShader_ = nullptr;
     ShaderD3D9* morphPixelShader_ = nullptr;
+    ShaderD3D9* allTargetsVertexShader_ = nullptr;
+    std::vector<float> pose_;
+    std::vector<glm::vec4> morphPairs_;
     std::unique_ptr<MorphMesh> morphMesh_;
     ShaderD3D9* staticVertexShader_ = nullptr;
     ShaderD3D9* staticPixelShader_ = nullptr;

@@ -87,6 +87,12 @@ void ShaderD3D9::setVector(const std::string& name, const glm::vec4& value) {
           name);
 }
 
+void ShaderD3D9::setVectorArray(const std::string& name, const glm::vec4* values,
+                                std::uint32_t count) {
+    write(numericConstant(name, ConstantShape::FloatValue), values,
+          count * static_cast<std::uint32_t>(sizeof(glm::vec4)), "setVectorArray", name);
+}
+
 void ShaderD3D9::setMatrix(const std::string& name, const glm::mat4& value) {
     const ConstantHandle constant = numericConstant(name, ConstantShape::Matrix4x4);
     const glm::mat4 stored = constant->transposeMatrix ? glm::transpose(value) : value;

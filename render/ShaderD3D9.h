@@ -21,6 +21,9 @@ class IShaderD3D9 {
     virtual void setFloat(const std::string& name, float value) = 0;
     virtual void setVector(const std::string& name, const glm::vec4& value) = 0;
     virtual void setMatrix(const std::string& name, const glm::mat4& value) = 0;
+    // Consecutive vectors from the start of an array constant; more than it holds are cut off.
+    virtual void setVectorArray(const std::string& name, const glm::vec4* values,
+                                std::uint32_t count) = 0;
     // The texture unit of a sampler constant.
     virtual std::uint32_t getSamplerIndex(const std::string& name) = 0;
 };
@@ -40,6 +43,8 @@ class ShaderD3D9 : public IShaderD3D9 {
     void setFloat(const std::string& name, float value) override;
     void setVector(const std::string& name, const glm::vec4& value) override;
     void setMatrix(const std::string& name, const glm::mat4& value) override;
+    void setVectorArray(const std::string& name, const glm::vec4* values,
+                        std::uint32_t count) override;
     std::uint32_t getSamplerIndex(const std::string& name) override;
 
     ShaderType type() const { return type_; }

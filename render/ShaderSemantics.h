@@ -31,6 +31,14 @@ std::optional<std::uint32_t> pixelOutputLocation(const Semantic& semantic);
 // Whether a vertex shader output is the clip-space position.
 bool isClipPosition(const Semantic& semantic);
 
+// The 16 pixel sampler stages come first; a vertex shader's samplers (Direct3D 9's vertex
+// texture samplers) have 4 units of their own after them, so the two stages never share a unit.
+inline constexpr std::uint32_t pixelSamplerCount = 16;
+inline constexpr std::uint32_t vertexSamplerCount = 4;
+constexpr std::uint32_t firstSamplerUnit(ShaderType type) {
+    return type == ShaderType::Vertex ? pixelSamplerCount : 0u;
+}
+
 // Each shader stage reads its constants from its own uniform buffer binding.
 constexpr std::uint32_t uniformBinding(ShaderType type) {
     return type == ShaderType::Vertex ? 0u : 1u;

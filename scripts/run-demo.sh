@@ -3,14 +3,21 @@
 # on a virtual display, saves a screenshot of the first frame, closes the main window the way a
 # user does and returns the demo's exit status. A failure is named as one: the demo exits with
 # status 1 after its error box.
-# Usage: scripts/run-demo.sh [build dir] [glTF model]
+# Usage: scripts/run-demo.sh [build dir] [glTF model] [recording]
 # With a model, the demo runs in <build>/models/<model's file stem>/: the model imported there
-# by mirelda-import, beside a copy of the shaders.
+# by mirelda-import, beside a copy of the shaders. With a recording, mirelda-play plays it there
+# instead of the demo; with a model too, the recording may also be the name of one of the
+# model's own animations (<dir>/data/animations/<name>.csv).
 set -euo pipefail
 scripts_dir=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "${1:-build}" && pwd)
 model=${2:-}
+play=${3:-}
 work_dir=$build_dir
+program=("$build_dir/mirelda")
+if [[ -n "$play" && -f "$play" ]]; then
+    play=$(cd "$(dirname "$play")" && pwd)/$(basename "$play")
+fi
 
 if [[ -n "$model" ]]; then
     [[ -f "$model" ]] || { echo "run-demo: no model file $model" >&2; exit 1; }
@@ -21,6 +28,13 @@ if [[ -n "$model" ]]; then
     mkdir -p "$work_dir/data"
     rm -rf "$work_dir/data/shaders"
     cp -r "$build_dir/data/shaders" "$work_dir/data/shaders"
+fi
+if [[ -n "$play" ]]; then
+    if [[ ! -f "$play" && -f "$work_dir/data/animations/$play.csv" ]]; then
+        play="$work_dir/data/animations/$play.csv"
+    fi
+    [[ -f "$play" ]] || { echo "run-demo: no recording $play" >&2; exit 1; }
+    program=("$build_dir/mirelda-play" "$play")
 fi
 cd "$work_dir"
 
@@ -35,13 +49,13 @@ finish() {
 
 if [[ -n "${DISPLAY:-}" ]]; then
     status=0
-    "$build_dir/mirelda" || status=$?
+    "${program[@]}" || status=$?
     finish "$status"
 fi
 
 source "$scripts_dir/xsession.sh"
 start_virtual_display
-"$build_dir/mirelda" &
+"${program[@]}" &
 demo=$!
 if window=$(wait_for_window "$MIRELDA_TITLE_PATTERN" 20) && wait_for_first_frame "$window" 20; then
     wait_for_window "$MIRELDA_SETTINGS_PATTERN" 5 >/dev/null || true

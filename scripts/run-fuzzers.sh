@@ -36,4 +36,5 @@ run_fuzzer() { # target corpus [libFuzzer options]
 run_fuzzer mesh_file mesh
 run_fuzzer morph_group_file groups -dict="$source_dir/tests/fuzz/morph_groups.dict"
 run_fuzzer gltf_import gltf -dict="$source_dir/tests/fuzz/gltf.dict"
+run_fuzzer recording recordings
 exit $status

@@ -36,6 +36,10 @@ class SettingsDialog {
 
     const std::vector<MorphGroup>& groups() const { return groups_; }
 
+    // The channels changed under the dialog (a recording plays them): each row shows its target
+    // again, and the slider and its label follow the selected row's weight.
+    void showChannels();
+
   private:
     void fillTargetTree();
     void fillChannelList();

@@ -36,6 +36,29 @@ void SettingsDialog::fillChannelList() {
                                                   nameText(channels_->getChannelTarget(channel))});
 }
 
+void SettingsDialog::showChannels() {
+    if (channelList_.isNull() || weightSlider_.isNull())
+        return;
+    for (std::int32_t channel = 0; channel < channels_->channelCount(); ++channel) {
+        QTreeWidgetItem* row = channelList_->topLevelItem(channel);
+        const QString target = nameText(channels_->getChannelTarget(channel));
+        if (row != nullptr && row->text(targetColumn) != target)
+            row->setText(targetColumn, target);
+    }
+    const int row = firstSelectedRow();
+    if (row < 0)
+        return;
+    const float weight = channels_->getChannelWeight(row);
+    const int position = sliderPositionOfWeight(weight);
+    if (weightSlider_->value() == position)
+        return;
+    {
+        const QSignalBlocker blocker(weightSlider_.data());
+        weightSlider_->setValue(position);
+    }
+    updateWeightLabel(weight);
+}
+
 // A click shows the row's weight; a double click also puts the tree's target on the channel.
 // Only mouse clicks arrive here: moving the selection with the keyboard shows nothing.
 void SettingsDialog::onChannelClick(const QModelIndex& clicked, bool doubleClick) {

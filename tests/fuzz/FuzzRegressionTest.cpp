@@ -4,6 +4,7 @@
 #include "FuzzTargets.h"
 #include "ModelImporter.h"
 #include "model/MeshFile.h"
+#include "play/Recording.h"
 #include "ui/MorphGroupFile.h"
 
 #include <algorithm>
@@ -74,6 +75,16 @@ TEST(FuzzRegressions, GltfImporterImportsItsSeedsAndSurvivesFoundInputs) {
 
     EXPECT_EQ(runCorpus(seeds / "gltf", fuzzGltfImport), seedFiles.size());
     runCorpus(regressions / "gltf", fuzzGltfImport);
+}
+
+TEST(FuzzRegressions, RecordingReaderReadsItsSeedsAndSurvivesFoundInputs) {
+    const std::vector<fs::path> seedFiles = filesIn(seeds / "recordings");
+    ASSERT_GE(seedFiles.size(), 3u);
+    for (const fs::path& file : seedFiles)
+        EXPECT_NO_THROW(readRecording(file)) << file;
+
+    EXPECT_EQ(runCorpus(seeds / "recordings", fuzzRecording), seedFiles.size());
+    runCorpus(regressions / "recordings", fuzzRecording);
 }
 
 } // namespace

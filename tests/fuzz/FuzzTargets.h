@@ -4,13 +4,14 @@
 #include <span>
 #include <stdexcept>
 
-// The readers of the demo's two data files and the glTF importer, fed arbitrary bytes. A clean
-// rejection (DemoError, ImportError) is the expected answer to a damaged file; anything else
-// that escapes is a finding: a sanitizer report, a crash, or a FuzzFinding when an accepted file
-// was read wrongly.
+// The readers of the demo's two data files, of capture recordings and the glTF importer, fed
+// arbitrary bytes. A clean rejection (DemoError, ImportError) is the expected answer to a damaged
+// file; anything else that escapes is a finding: a sanitizer report, a crash, or a FuzzFinding when
+// an accepted file was read wrongly.
 void fuzzMeshFile(std::span<const std::uint8_t> bytes);
 void fuzzMorphGroupFile(std::span<const std::uint8_t> bytes);
 void fuzzGltfImport(std::span<const std::uint8_t> bytes);
+void fuzzRecording(std::span<const std::uint8_t> bytes);
 
 class FuzzFinding : public std::logic_error {
   public:

@@ -1,7 +1,7 @@
 // Writes the fuzzers' starting corpora: small mesh files made by the project's own writer,
-// morph group files covering the shapes the reader accepts, and glTF models the importer
-// accepts. Usage: fuzz_seed_corpus <directory>; the files go to <directory>/mesh,
-// <directory>/groups and <directory>/gltf.
+// morph group files covering the shapes the reader accepts, glTF models the importer accepts
+// and capture recordings. Usage: fuzz_seed_corpus <directory>; the files go to <directory>/mesh,
+// <directory>/groups, <directory>/gltf and <directory>/recordings.
 #include "CompressedGltf.h"
 #include "GltfModelBuilder.h"
 #include "MeshImages.h"
@@ -114,6 +114,22 @@ std::vector<std::pair<std::string, std::string>> gltfSeeds() {
     };
 }
 
+// A capture at 30 Hz with rotations and a lost row, one at 60 Hz, and a minimal one.
+std::vector<std::pair<std::string, std::string>> recordingSeeds() {
+    return {
+        {"capture-30.csv",
+         "Timecode,BlendShapeCount,EyeBlinkLeft,JawOpen,MouthClose,HeadYaw,HeadPitch,HeadRoll,"
+         "LeftEyeYaw,LeftEyePitch,LeftEyeRoll,RightEyeYaw,RightEyePitch,RightEyeRoll\n"
+         "19:43:52:05.483,12,0.1,0.25,0.01,0.02,-0.1,0.03,0.1,0.1,0,0.1,0.1,0\n"
+         "19:43:52:06.512,0\n"
+         "19:43:52:07.498,12,0.2,1.076,0.0,0.02,-0.1,0.03,0.1,0.1,0,0.1,0.1,0\n"},
+        {"capture-60.csv", "timecode,blendshapecount,jawOpen,cheekPuff\r\n"
+                           "00:00:00:58.000,2,0.5,0.5\r\n00:00:00:59.000,2,0.6,0.4\r\n"
+                           "00:00:01:00.000,2,0.7,0.3\r\n"},
+        {"one-row.csv", "Timecode,BlendShapeCount\n00:00:00:00,0\n"},
+    };
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: fuzz_seed_corpus <directory>\n";
@@ -121,7 +137,10 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     const std::pair<const char*, std::vector<std::pair<std::string, std::string>>> corpora[] = {
-        {"mesh", meshSeeds()}, {"groups", groupSeeds()}, {"gltf", gltfSeeds()}};
+        {"mesh", meshSeeds()},
+        {"groups", groupSeeds()},
+        {"gltf", gltfSeeds()},
+        {"recordings", recordingSeeds()}};
     for (const auto& [directory, seeds] : corpora) {
         fs::create_directories(root / directory);
         for (const auto& [name, bytes] : seeds)

@@ -11,6 +11,7 @@ using ::testing::HasSubstr;
 
 namespace {
 const char* const morphVertexPath = "data/shaders/morphVertexShader.vsh";
+const char* const allTargetsVertexPath = "data/shaders/morphAllTargetsVertexShader.vsh";
 const char* const morphPixelPath = "data/shaders/morphPixelShader.psh";
 const char* const staticVertexPath = "data/shaders/staticVertexShader.vsh";
 const char* const staticPixelPath = "data/shaders/staticPixelShader.psh";
@@ -114,7 +115,15 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
         EXPECT_NO_THROW(morphVertex->setFloat("weight" + std::to_string(channel), 0.25f));
     }
     EXPECT_THROW(morphVertex->setFloat("weight7", 0.25f), DemoError);
-    for (ShaderD3D9* vertex : {morphVertex, staticVertex}) {
+    ShaderD3D9* allTargets = gl.device->createShader(allTargetsVertexPath, ShaderType::Vertex);
+    const std::vector<glm::vec4> pairs(300, someVector); // more than it holds: cut off
+    EXPECT_NO_THROW(allTargets->setVectorArray("morphPairs", pairs.data(), 300));
+    EXPECT_NO_THROW(allTargets->setFloat("morphPairCount", 2.0f));
+    EXPECT_NO_THROW(allTargets->setFloat("targetCount", 52.0f));
+    EXPECT_THROW(allTargets->setMatrix("morphPairs", someMatrix), DemoError);
+    // The vertex stage's units follow the pixel stage's, which are never shared with it.
+    EXPECT_EQ(allTargets->getSamplerIndex("targetOffsets"), 16u);
+    for (ShaderD3D9* vertex : {morphVertex, staticVertex, allTargets}) {
         EXPECT_NO_THROW(vertex->setMatrix("viewProj", someMatrix));
         EXPECT_NO_THROW(vertex->setVector("eyePosition", glm::vec4(0, -10, 450, 0)));
     }
@@ -125,6 +134,7 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
         EXPECT_EQ(units.size(), 2u);
         EXPECT_LT(*units.rbegin(), 16u);
     }
+    gl.device->bindShader(allTargets);
     gl.device->bindShader(morphVertex);
     gl.device->bindShader(morphPixel);
     gl.device->bindShader(staticVertex);

@@ -317,3 +317,13 @@ class SceneReader {
 SceneContents readScene(const Model& model) {
     return SceneReader(model).read();
 }
+
+std::vector<std::string> meshTargetNames(const Model& model, int meshIndex) {
+    const tinygltf::Mesh& mesh = element(model.meshes, meshIndex, "mesh");
+    const std::string label =
+        mesh.name.empty() ? "mesh" + std::to_string(meshIndex) : sanitizedName(mesh.name);
+    std::size_t count = 0;
+    for (const tinygltf::Primitive& primitive : mesh.primitives)
+        count = std::max(count, primitive.targets.size());
+    return targetNames(mesh, label, count);
+}

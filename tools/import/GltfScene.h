@@ -35,3 +35,7 @@ inline constexpr float glazedColourMinimum = 0.9f;
 // Strips and fans become lists, missing indices and normals are made, and a target without
 // normal deltas gets normals from its positions. Throws ImportError.
 SceneContents readScene(const tinygltf::Model& model);
+
+// The target names of mesh `meshIndex` as its primitives' targets are named above (empty for a
+// mesh without targets). Throws ImportError for a mesh that does not exist.
+std::vector<std::string> meshTargetNames(const tinygltf::Model& model, int meshIndex);

@@ -57,10 +57,13 @@ std::string formatSummary(const ImportSummary& s) {
     out << "Ignored: " << counted(s.ignoredMaterials, "material") << ", "
         << counted(s.ignoredTextures, "texture") << ", " << counted(s.ignoredImages, "image")
         << " (Mirelda shades procedurally), " << counted(s.ignoredSkins, "skin")
-        << " (rest pose used), " << counted(s.ignoredAnimations, "animation") << ", "
-        << counted(s.skippedPrimitives, "point or line primitive") << "\n";
+        << " (rest pose used), " << counted(s.ignoredAnimations, "animation")
+        << " without morph weights, " << counted(s.skippedPrimitives, "point or line primitive")
+        << "\n";
     if (!s.meshFile.empty())
         out << "Wrote " << s.meshFile.string() << " and " << s.groupFile.string() << "\n";
+    for (const auto& animation : s.animationFiles)
+        out << "Wrote animation " << animation.string() << "\n";
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.2f", s.seconds);
     out << "Time: " << seconds << " s\n";

@@ -117,7 +117,9 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     summary.ignoredTextures = model.textures.size();
     summary.ignoredImages = model.images.size();
     summary.ignoredSkins = model.skins.size();
-    summary.ignoredAnimations = model.animations.size();
+    // Sampled before anything is written, so that a broken animation leaves the output alone.
+    result.animations = sampleMorphAnimations(model);
+    summary.ignoredAnimations = model.animations.size() - result.animations.size();
 
     AssembledHead head = assembleHead(scene.primitives);
     if (head.mesh.targets.empty())
@@ -172,6 +174,7 @@ ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory
         convertGltf(readModelFile(model), model.parent_path(), ExternalFiles::Read);
     imported.summary.model = model;
     writeImportedModel(imported, outputDirectory);
+    imported.summary.animationFiles = writeMorphAnimations(imported.animations, outputDirectory);
     imported.summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return imported.summary;

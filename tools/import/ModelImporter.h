@@ -8,10 +8,12 @@
 //
 // Primitives with morph targets become the head (merged, targets matched by name), the others
 // the static mesh; both are welded, reduced to 16-bit indices where needed, put in vertex-cache
-// order and framed like the generated head. Materials, textures, skins and animations are
-// ignored. A fault throws ImportError and leaves the output directory as it was.
+// order and framed like the generated head. Animations that drive morph weights become
+// recordings the player plays (MorphAnimations.h); materials, textures, skins and other
+// animations are ignored. A fault throws ImportError and leaves the output directory as it was.
 
 #include "GltfDocument.h"
+#include "MorphAnimations.h"
 #include "model/MeshFileWriter.h"
 #include "ui/MorphGroup.h"
 
@@ -52,12 +54,14 @@ struct ImportSummary {
     std::size_t ignoredImages = 0;
     std::size_t ignoredSkins = 0;
     std::size_t ignoredAnimations = 0;
+    std::vector<std::filesystem::path> animationFiles; // empty until written
     double seconds = 0.0;
 };
 
 struct ImportedModel {
     MeshFileImage meshFile;
     std::vector<MorphGroup> groups;
+    std::vector<MorphAnimation> animations;
     ImportSummary summary;
 };
 

@@ -1,0 +1,220 @@
+// Measures the player against the posed demo, each in a fresh process of this benchmark, in the
+// same run: a synthetic 60-second, 30 Hz capture of all 52 targets (40 of them moving, as real
+// captures move about 40) played through the real player for the given seconds (default 20),
+// and the demo with one channel at half weight for as long. Prints for each the spread of frame
+// intervals of the real frame loop, the time from showing the window to the first frame and
+// the peak resident memory. Run it from the build directory.
+//
+//     playback_bench [seconds]
+#include "app/FrameLoop.h"
+#include "app/MainWindow.h"
+#include "app/PlayerApplication.h"
+#include "app/QtMessagePump.h"
+#include "render/Scene.h"
+#include "ui/SettingsDialog.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <numeric>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU time of every thread of the process: llvmpipe shades and rasterises on its own threads.
+double processCpuMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// The head's target names, capitalised as capture apps write them.
+const char* const captureColumns[] = {
+    "BrowDownLeft",      "BrowDownRight",      "BrowInnerUp",         "BrowOuterUpLeft",
+    "BrowOuterUpRight",  "CheekPuff",          "CheekSquintLeft",     "CheekSquintRight",
+    "EyeBlinkLeft",      "EyeBlinkRight",      "EyeLookDownLeft",     "EyeLookDownRight",
+    "EyeLookInLeft",     "EyeLookInRight",     "EyeLookOutLeft",      "EyeLookOutRight",
+    "EyeLookUpLeft",     "EyeLookUpRight",     "EyeSquintLeft",       "EyeSquintRight",
+    "EyeWideLeft",       "EyeWideRight",       "JawForward",          "JawLeft",
+    "JawOpen",           "JawRight",           "MouthClose",          "MouthDimpleLeft",
+    "MouthDimpleRight",  "MouthFrownLeft",     "MouthFrownRight",     "MouthFunnel",
+    "MouthLeft",         "MouthLowerDownLeft", "MouthLowerDownRight", "MouthPressLeft",
+    "MouthPressRight",   "MouthPucker",        "MouthRight",          "MouthRollLower",
+    "MouthRollUpper",    "MouthShrugLower",    "MouthShrugUpper",     "MouthSmileLeft",
+    "MouthSmileRight",   "MouthStretchLeft",   "MouthStretchRight",   "MouthUpperUpLeft",
+    "MouthUpperUpRight", "NoseSneerLeft",      "NoseSneerRight",      "TongueOut",
+};
+
+void writeCapture(const std::string& path) {
+    std::ofstream out(path, std::ios::trunc);
+    out << "Timecode,BlendShapeCount";
+    for (const char* column : captureColumns)
+        out << ',' << column;
+    out << ",HeadYaw,HeadPitch,HeadRoll\n";
+    const std::size_t columns = std::size(captureColumns);
+    for (int frame = 0; frame < 60 * 30; ++frame) {
+        char timecode[32];
+        std::snprintf(timecode, sizeof timecode, "09:%02d:%02d:%02d.000", frame / 1800,
+                      frame / 30 % 60, frame % 30);
+        out << timecode << ',' << columns + 3;
+        const double t = frame / 30.0;
+        for (std::size_t k = 0; k < columns; ++k) {
+            const double wave = 0.3 + 0.3 * std::sin(t * (0.7 + 0.13 * double(k)) + double(k));
+            out << ',' << (k % 4 == 3 ? 0.0 : std::round(wave * 1000.0) / 1000.0);
+        }
+        out << ",0.1,0,0\n";
+    }
+}
+
+struct Figures {
+    double intervalMean = 0, intervalDeviation = 0, firstFrame = 0, peakMegabytes = 0;
+    double finishedFrame = 0, frameCpu = 0;
+    std::size_t frames = 0;
+};
+
+// Runs frames for `seconds` through the real loop; frame draws one. Then times frames with
+// their GPU work finished (llvmpipe renders on its own threads).
+Figures measureLoop(MainWindow& window, Scene& scene, double seconds, double firstFrame,
+                    const std::function<void(float)>& frame) {
+    std::vector<double> starts;
+    SteadyPerformanceClock clock;
+    bool done = false;
+    QtMessagePump pump(window, [&] { return done || window.quitPosted(); });
+    const auto loopStart = Clock::now();
+    runFrameLoop(clock, pump, [&](float dt) {
+        starts.push_back(millisecondsSince(loopStart));
+        frame(dt);
+        done = starts.back() > seconds * 1000.0;
+    });
+    Figures figures;
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        intervals.push_back(starts[i] - starts[i - 1]);
+    figures.frames = starts.size();
+    if (!intervals.empty()) {
+        figures.intervalMean =
+            std::accumulate(intervals.begin(), intervals.end(), 0.0) / double(intervals.size());
+        double squares = 0;
+        for (double value : intervals)
+            squares += (value - figures.intervalMean) * (value - figures.intervalMean);
+        figures.intervalDeviation = std::sqrt(squares / double(intervals.size()));
+    }
+    figures.firstFrame = firstFrame;
+    // The median, which a busy machine disturbs less than the mean.
+    std::vector<double> finished;
+    const double cpuBefore = processCpuMilliseconds();
+    for (int i = 0; i < 60; ++i) {
+        const auto before = Clock::now();
+        frame(1.0f / 60.0f);
+        (void)scene.readBackBuffer();
+        finished.push_back(millisecondsSince(before));
+    }
+    figures.frameCpu = (processCpuMilliseconds() - cpuBefore) / 60.0;
+    std::nth_element(finished.begin(), finished.begin() + 30, finished.end());
+    figures.finishedFrame = finished[30];
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    figures.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return figures;
+}
+
+void printFigures(const Figures& f) {
+    std::printf("%.4f %.4f %.2f %.1f %zu %.3f %.3f\n", f.intervalMean, f.intervalDeviation,
+                f.firstFrame, f.peakMegabytes, f.frames, f.finishedFrame, f.frameCpu);
+}
+
+int runPosedDemo(int argc, char** argv, double seconds) {
+    QApplication application(argc, argv);
+    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"),
+                      mainWindowFrameSize.width, mainWindowFrameSize.height);
+    Scene scene(WindowTarget{&window});
+    const auto dialog = createSettingsDialog(&window, &scene.channelSet());
+    scene.channelSet().setChannelWeight(0.5f, 0);
+    const auto shown = Clock::now();
+    window.showAtFrameSize();
+    scene.renderFrame(0.0f);
+    const double firstFrame = millisecondsSince(shown);
+    printFigures(
+        measureLoop(window, scene, seconds, firstFrame, [&](float dt) { scene.renderFrame(dt); }));
+    return 0;
+}
+
+int runPlayer(int argc, char** argv, const std::string& take, double seconds) {
+    QApplication application(argc, argv);
+    SteadyPerformanceClock clock;
+    PlayerApplication player(clock, readRecording(take));
+    const auto shown = Clock::now();
+    player.show();
+    player.playFrame(0.0f);
+    const double firstFrame = millisecondsSince(shown);
+    printFigures(measureLoop(player.window(), player.scene(), seconds, firstFrame,
+                             [&](float dt) { player.playFrame(dt); }));
+    return 0;
+}
+
+Figures childRun(const std::string& self, const std::string& arguments) {
+    Figures figures;
+    FILE* child = popen((self + " " + arguments).c_str(), "r");
+    if (child == nullptr ||
+        std::fscanf(child, "%lf %lf %lf %lf %zu %lf %lf", &figures.intervalMean,
+                    &figures.intervalDeviation, &figures.firstFrame, &figures.peakMegabytes,
+                    &figures.frames, &figures.finishedFrame, &figures.frameCpu) != 7)
+        std::fprintf(stderr, "playback_bench: the child run %s gave no figures\n",
+                     arguments.c_str());
+    if (child != nullptr)
+        pclose(child);
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "--posed") == 0)
+        return runPosedDemo(argc, argv, std::atof(argv[2]));
+    if (argc > 3 && std::strcmp(argv[1], "--play") == 0)
+        return runPlayer(argc, argv, argv[2], std::atof(argv[3]));
+
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
+    const std::string take = "playback-bench-take.csv";
+    writeCapture(take);
+    const std::string secondsText = std::to_string(seconds);
+    const Figures posed = childRun(argv[0], "--posed " + secondsText);
+    const Figures played = childRun(argv[0], "--play " + take + " " + secondsText + " 2>/dev/null");
+    std::remove(take.c_str());
+
+    std::printf("Frame loop, %.0f s each                     posed demo    playing a capture\n",
+                seconds);
+    std::printf("  frames                                  %10zu  %15zu\n", posed.frames,
+                played.frames);
+    std::printf("  frame interval mean                  %10.3f ms  %12.3f ms\n", posed.intervalMean,
+                played.intervalMean);
+    std::printf("  frame interval standard deviation    %10.3f ms  %12.3f ms\n",
+                posed.intervalDeviation, played.intervalDeviation);
+    std::printf("  frame with GPU work done, median     %10.3f ms  %12.3f ms\n",
+                posed.finishedFrame, played.finishedFrame);
+    std::printf("  CPU a finished frame, all threads    %10.3f ms  %12.3f ms\n", posed.frameCpu,
+                played.frameCpu);
+    std::printf("  window shown to first frame          %10.1f ms  %12.1f ms\n", posed.firstFrame,
+                played.firstFrame);
+    std::printf("  peak resident memory                 %10.1f MB  %12.1f MB  (+%.1f MB)\n",
+                posed.peakMegabytes, played.peakMegabytes,
+                played.peakMegabytes - posed.peakMegabytes);
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "play/Playback.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+} // namespace
+
+Playback::Playback(Recording recording, const std::vector<std::string>& targetNames)
+    : recording_(std::move(recording)), targetCount_(targetNames.size()) {
+    // The first target of a name wins, as lookups by name do elsewhere.
+    std::map<std::string, std::int32_t> byLowerName;
+    for (std::size_t target = 0; target < targetNames.size(); ++target)
+        byLowerName.emplace(lowerCase(targetNames[target]), static_cast<std::int32_t>(target));
+    for (const std::string& column : recording_.columns) {
+        const auto found = byLowerName.find(lowerCase(column));
+        targetOfColumn_.push_back(found == byLowerName.end() ? -1 : found->second);
+        if (found == byLowerName.end())
+            unmatched_.push_back(column);
+    }
+}
+
+std::vector<std::string> Playback::notes() const {
+    std::vector<std::string> notes;
+    if (!unmatched_.empty())
+        notes.push_back("columns that match no morph target of the head, not played: " +
+                        joined(unmatched_));
+    if (!recording_.rotationColumns.empty())
+        notes.push_back("head and eye rotations are not applied: " +
+                        joined(recording_.rotationColumns));
+    return notes;
+}
+
+void Playback::advance(double dt) {
+    const double duration = recording_.duration();
+    if (paused_ || !(dt > 0.0) || !(duration > 0.0))
+        return;
+    time_ = std::fmod(time_ + dt, duration);
+}
+
+void Playback::pose(std::vector<float>& targetWeights) const {
+    targetWeights.assign(targetCount_, 0.0f);
+    const std::vector<double>& times = recording_.times;
+    const std::size_t columns = recording_.columns.size();
+    // The last row at or before the playhead, and how far the playhead is towards the next.
+    const auto after = std::upper_bound(times.begin(), times.end(), time_);
+    const std::size_t row =
+        after == times.begin() ? 0 : static_cast<std::size_t>(after - times.begin()) - 1;
+    const std::size_t next = std::min(row + 1, times.size() - 1);
+    const double span = times[next] - times[row];
+    const auto blend =
+        span > 0.0 ? static_cast<float>(std::clamp((time_ - times[row]) / span, 0.0, 1.0)) : 0.0f;
+    const float* from = recording_.weights.data() + row * columns;
+    const float* to = recording_.weights.data() + next * columns;
+    for (std::size_t column = 0; column < columns; ++column) {
+        const std::int32_t target = targetOfColumn_[column];
+        if (target >= 0)
+            targetWeights[static_cast<std::size_t>(target)] =
+                from[column] + blend * (to[column] - from[column]);
+    }
+}

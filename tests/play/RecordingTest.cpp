@@ -1,0 +1,135 @@
+// The capture file reader and its binding to a head's targets, one file per row of the tables.
+#include "play/Recording.h"
+
+#include "common/DemoError.h"
+#include "play/Playback.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::vector<std::string> headTargets{"eyeBlinkLeft", "jawOpen", "mouthSmileLeft"};
+
+struct Accepted {
+    const char* what;
+    std::string csv;
+    std::int32_t framesPerSecond;
+    std::vector<double> times;
+    // The head's three target weights at each row's time.
+    std::vector<std::vector<float>> poses;
+};
+
+TEST(Recording, ReadsCapturesAndPlaysThemOnTheHead) {
+    const std::vector<Accepted> cases{
+        {"30 Hz, thousandths of a frame, columns in any order and case",
+         "Timecode,BlendShapeCount,JawOpen,EyeBlinkLeft\n"
+         "10:00:00:29.500,2,0.5,0.25\n"
+         "10:00:01:00.500,2,0.75,0\n"
+         "10:00:01:02.000,2,1,1\n",
+         30,
+         {0.0, 1.0 / 30, 2.5 / 30},
+         {{0.25f, 0.5f, 0}, {0, 0.75f, 0}, {1, 1, 0}}},
+        {"60 Hz found from a frame number past 29; Windows line ends; BlendshapeCount",
+         "\xef\xbb\xbftimecode,BlendshapeCount,mouthSmileLeft\r\n"
+         "00:00:01:58.000,1,0.1\r\n"
+         "00:00:01:59.000,1,0.2\r\n"
+         "00:00:02:00.000,1,0.3\r\n",
+         60,
+         {0.0, 1.0 / 60, 2.0 / 60},
+         {{0, 0, 0.1f}, {0, 0, 0.2f}, {0, 0, 0.3f}}},
+        {"lost rows hold the last pose, the rest pose at the start; weights clamped",
+         "Timecode,BlendShapeCount,JawOpen\n"
+         "00:00:00:00.000,0\n"
+         "00:00:00:01.000,1,1.076\n"
+         "00:00:00:02.000,0\n"
+         "00:00:00:03.000,1,-0.02\n",
+         30,
+         {0.0, 1.0 / 30, 2.0 / 30, 3.0 / 30},
+         {{0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, 0, 0}}},
+        {"unmatched and rotation columns drive nothing",
+         "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw,LeftEyePitch\n"
+         "00:00:00:00.000,4,0.9,0.5,-0.3,0.2\n",
+         30,
+         {0.0},
+         {{0, 0.5f, 0}}},
+    };
+    TemporaryDirectory directory;
+    for (const Accepted& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Recording recording = readRecording(directory.write("take.csv", c.csv));
+        EXPECT_EQ(recording.framesPerSecond, c.framesPerSecond);
+        ASSERT_EQ(recording.rowCount(), c.times.size());
+        Playback playback(recording, headTargets);
+        std::vector<float> pose;
+        double at = 0.0;
+        for (std::size_t row = 0; row < c.times.size(); ++row) {
+            EXPECT_NEAR(recording.times[row], c.times[row], 1e-9);
+            playback.advance(c.times[row] - at);
+            at = c.times[row];
+            playback.pose(pose);
+            EXPECT_THAT(pose, testing::Pointwise(testing::FloatNear(1e-6f), c.poses[row]))
+                << "row " << row;
+        }
+    }
+}
+
+TEST(Recording, BlendsBetweenRowsLoopsAndPauses) {
+    TemporaryDirectory directory;
+    Playback playback(readRecording(directory.write("take.csv", "Timecode,BlendShapeCount,jawOpen\n"
+                                                                "00:00:00:00,1,0\n"
+                                                                "00:00:00:01,1,1\n")),
+                      headTargets);
+    std::vector<float> pose;
+    playback.advance(0.5 / 30);
+    playback.pose(pose);
+    EXPECT_FLOAT_EQ(pose[1], 0.5f);
+    playback.togglePause();
+    playback.advance(1.0);
+    EXPECT_DOUBLE_EQ(playback.time(), 0.5 / 30);
+    playback.togglePause();
+    playback.advance(2.0 / 30); // two frames long: wraps to half a frame
+    EXPECT_NEAR(playback.time(), 0.5 / 30, 1e-12);
+
+    Playback capture(readRecording(directory.write(
+                         "take.csv", "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw\n"
+                                     "00:00:00:00,3,0,0,0\n")),
+                     headTargets);
+    EXPECT_THAT(capture.notes(),
+                testing::ElementsAre(testing::HasSubstr(": CheekPuff"),
+                                     testing::HasSubstr("rotations are not applied: HeadYaw")));
+}
+
+TEST(Recording, RefusesADamagedFileNamingLineAndFault) {
+    const std::pair<std::string, std::string> cases[]{
+        {"", ":0: no header"},
+        {"0.1,0.2\n", ":1: no header"},
+        {"Timecode,JawOpen\n", ":1: no header"},
+        {"Timecode,BlendShapeCount,JawOpen,jawopen\n", ":1: no header: column \"jawopen\" appears"},
+        {"Timecode,BlendShapeCount,JawOpen\n", ":1: the recording has no rows"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1,0.5\n00:00:00:01,1,x\n",
+         ":3: \"x\" is not a number"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1,nan\n", ":2: \"nan\" is not a number"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1\n", ":2: the row has 2 fields"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1,0,0\n", ":2: the row has 4 fields"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:60:00,1,0\n", ":2: \"00:00:60:00\" is not a"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00.5x,1,0\n", ":2: \"00:00:00:00.5x\" is not"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,one,0\n", ":2: the blendshape count"},
+        {"Timecode,BlendShapeCount,JawOpen\n\n00:00:01:00,1,0\n00:00:00:29.999,1,0\n",
+         ":4: timecode 00:00:00:29.999 is earlier than the row before"},
+        {"Timecode,BlendShapeCount\n" + std::string(70000, '0') + "\n", ":2: the line is longer"},
+    };
+    TemporaryDirectory directory;
+    for (const auto& [csv, fault] : cases) {
+        const auto path = directory.write("take.csv", csv);
+        try {
+            readRecording(path);
+            ADD_FAILURE() << "accepted: " << csv.substr(0, 80);
+        } catch (const DemoError& error) {
+            EXPECT_THAT(error.what(), testing::HasSubstr(path.string() + fault));
+        }
+    }
+}
+
+} // namespace
