@@ -39,6 +39,7 @@ class PlayerApplication {
     std::vector<std::string> targetNames_;
     Playback playback_;
     std::vector<float> pose_;
+    float sinceChannelsShown_ = 0.0f;
     std::unique_ptr<SettingsDialog> settingsDialog_;
     PauseKey pauseKey_;
     PerformanceClock& clock_;
