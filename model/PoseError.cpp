@@ -79,6 +79,8 @@ vec3 nearestOnTriangle(const vec3& p, const vec3& a, const vec3& b, const vec3& 
     return {1.0f - v - w, v, w};
 }
 
+constexpr int maxCellsPerAxis = 64;
+
 // The coarse triangles binned by the cells of a uniform grid their bounding boxes overlap.
 class TriangleGrid {
   public:
@@ -95,13 +97,14 @@ class TriangleGrid {
                 high_ = glm::max(high_, p);
                 edges += glm::distance(p, positionOf(poses, 0, indices[3 * t + (corner + 1) % 3]));
             }
-        // About a triangle across a cell, and never more than 64 cells along an axis.
+        // About a triangle across a cell, and never more than 64 cells along an axis (huge or
+        // non-finite coordinates, from a damaged model, end up in the outermost cells).
         const vec3 size = high_ - low_;
         cell_ = std::max(edges / static_cast<float>(3 * triangleCount),
-                         std::max({size.x, size.y, size.z}) / 64.0f);
+                         std::max({size.x, size.y, size.z}) / static_cast<float>(maxCellsPerAxis));
         cell_ = std::max(cell_, 1e-6f);
         for (int axis = 0; axis < 3; ++axis)
-            counts_[axis] = static_cast<int>(size[axis] / cell_) + 1;
+            counts_[axis] = cellIndex(size[axis] / cell_, maxCellsPerAxis - 1) + 1;
         cells_.resize(static_cast<std::size_t>(counts_[0]) * counts_[1] * counts_[2]);
         for (std::size_t t = 0; t < triangleCount; ++t) {
             vec3 lo = positionOf(poses, 0, indices[3 * t]), hi = lo;
@@ -154,9 +157,16 @@ class TriangleGrid {
     }
 
   private:
+    // Within 0..last; a coordinate out of any range (far away, not a number) goes to an end.
+    static int cellIndex(float cells, int last) {
+        if (cells >= static_cast<float>(last))
+            return last;
+        return cells >= 0.0f ? static_cast<int>(cells) : 0;
+    }
     glm::ivec3 cellOf(const vec3& p) const {
-        const vec3 c = glm::floor((p - low_) / cell_);
-        return glm::clamp(glm::ivec3(c), glm::ivec3(0), counts_ - 1);
+        const vec3 c = (p - low_) / cell_;
+        return {cellIndex(c.x, counts_.x - 1), cellIndex(c.y, counts_.y - 1),
+                cellIndex(c.z, counts_.z - 1)};
     }
     std::size_t index(int x, int y, int z) const {
         return (static_cast<std::size_t>(z) * counts_[1] + y) * counts_[0] + x;
