@@ -180,9 +180,21 @@ class TriangleGrid {
 
 } // namespace
 
+PoseMotion poseMotion(const MeshPoses& poses) {
+    PoseMotion motion;
+    motion.moved.resize(poses.positions.size());
+    for (std::size_t pose = 1; pose < poses.positions.size(); ++pose) {
+        std::vector<bool>& moved = motion.moved[pose];
+        moved.resize(poses.vertexCount);
+        for (std::uint32_t vertex = 0; vertex < poses.vertexCount; ++vertex)
+            moved[vertex] = positionOf(poses, pose, vertex) != positionOf(poses, 0, vertex);
+    }
+    return motion;
+}
+
 std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
-                              std::span<const std::uint32_t> coarseIndices,
-                              const MeshPoses& poses) {
+                              std::span<const std::uint32_t> coarseIndices, const MeshPoses& poses,
+                              const PoseMotion& motion) {
     const std::size_t vertexCount = poses.vertexCount;
     std::vector<float> errors(vertexCount, 0.0f);
     if (poses.positions.empty())
@@ -236,10 +248,8 @@ std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
     // cache: the same point of the same triangle. Only the part across the surface counts;
     // sliding along it changes neither outline nor shading. Where a pose moves neither the
     // vertex nor its triangle, the distance at rest stands.
-    std::vector<bool> moved(vertexCount);
     for (std::size_t pose = 1; pose < poses.positions.size(); ++pose) {
-        for (std::uint32_t vertex = 0; vertex < vertexCount; ++vertex)
-            moved[vertex] = positionOf(poses, pose, vertex) != positionOf(poses, 0, vertex);
+        const std::vector<bool>& moved = motion.moved[pose];
         for (const Tie& tie : ties) {
             if (!moved[tie.vertex] && !moved[tie.corner[0]] && !moved[tie.corner[1]] &&
                 !moved[tie.corner[2]])
