@@ -1,5 +1,7 @@
 #include "play/Playback.h"
 
+#include "common/JoinedNames.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -9,13 +11,6 @@ namespace {
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names)
-        text += (text.empty() ? "" : ", ") + name;
     return text;
 }
 
@@ -39,10 +34,10 @@ std::vector<std::string> Playback::notes() const {
     std::vector<std::string> notes;
     if (!unmatched_.empty())
         notes.push_back("columns that match no morph target of the head, not played: " +
-                        joined(unmatched_));
+                        joinedNames(unmatched_));
     if (!recording_.rotationColumns.empty())
         notes.push_back("head and eye rotations are not applied: " +
-                        joined(recording_.rotationColumns));
+                        joinedNames(recording_.rotationColumns));
     return notes;
 }
 

@@ -1,4 +1,5 @@
 #include "ModelImporter.h"
+#include "common/JoinedNames.h"
 
 #include <cstdio>
 #include <sstream>
@@ -25,13 +26,6 @@ std::string meshLine(const ImportedMeshCounts& counts) {
     return line;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names)
-        text += (text.empty() ? "" : ", ") + name;
-    return text;
-}
-
 } // namespace
 
 std::string formatSummary(const ImportSummary& s) {
@@ -47,12 +41,13 @@ std::string formatSummary(const ImportSummary& s) {
         out << "Static mesh: " << meshLine(s.staticMesh) << "\n";
     const std::size_t own = s.targetNames.size() - s.paddingNames.size();
     out << "Targets (" << own << "): "
-        << joined({s.targetNames.begin(), s.targetNames.begin() + static_cast<std::ptrdiff_t>(own)})
+        << joinedNames(
+               {s.targetNames.begin(), s.targetNames.begin() + static_cast<std::ptrdiff_t>(own)})
         << "\n";
     if (!s.paddingNames.empty())
         out << "Padded to " << importedChannelCount << " channels with "
             << counted(s.paddingNames.size(), "rest-pose target")
-            << " (kept out of the groups): " << joined(s.paddingNames) << "\n";
+            << " (kept out of the groups): " << joinedNames(s.paddingNames) << "\n";
     out << "Groups: " << s.groupCount << "\n";
     out << "Ignored: " << counted(s.ignoredMaterials, "material") << ", "
         << counted(s.ignoredTextures, "texture") << ", " << counted(s.ignoredImages, "image")
