@@ -161,8 +161,9 @@ printf 'soak: %d actions; RSS after warm-up %d kB, peak %d kB, last %d kB: growt
 ((growth_tenths < max_growth_percent * 10)) ||
     fail "resident memory grew by more than $max_growth_percent % after the warm-up"
 
-# Then hidden: unmapped, then minimised, SOAK_HIDDEN_SECONDS (120 by default) each. Frames go on
-# while nothing presents them, and memory must stay as flat as while the window is shown.
+# Then hidden: unmapped, then minimised, SOAK_HIDDEN_SECONDS (120 by default) each. The demo
+# draws nothing then and waits for the window to come back; memory must stay as flat as while
+# the window is shown.
 hidden_seconds=${SOAK_HIDDEN_SECONDS:-120}
 hidden_baseline=$(rss_kb)
 stay_hidden() { # state
