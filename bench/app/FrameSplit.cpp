@@ -76,9 +76,11 @@ void drawFrame(Scene& scene, const HeadModel& head, const DrawShaders& shaders) 
     scene.clear(0xFFFFFFFF, 1.0f, 0);
     scene.beginScene();
 
+    // The triangles the scene's last frame drew: both heads come from the same file, so the
+    // scene's level fits this head's vertices, and every row of the split draws the same ones.
     const MorphMesh& morph = *head.morphMesh;
     scene.bindVertexDeclaration(morph.vertexDeclaration);
-    scene.bindIndexBuffer(morph.indexBuffer);
+    scene.bindIndexBuffer(scene.drawnHeadIndexBuffer());
     scene.bindVertexBuffer(0, morph.baseVertexBuffer);
     const MorphChannelSet& channels = morph.channelSet;
     for (std::int32_t channel = 0; channel < channels.channelCount(); ++channel) {
@@ -96,7 +98,7 @@ void drawFrame(Scene& scene, const HeadModel& head, const DrawShaders& shaders) 
 
     const StaticMeshBuffers& statics = *head.staticMesh;
     scene.bindVertexDeclaration(statics.vertexDeclaration);
-    scene.bindIndexBuffer(statics.indexBuffer);
+    scene.bindIndexBuffer(scene.drawnStaticIndexBuffer());
     scene.bindVertexBuffer(0, statics.vertexBuffer);
     scene.bindShader(shaders.staticVertex);
     shaders.staticVertex->setMatrix("viewProj", viewProj);
