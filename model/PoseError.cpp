@@ -120,23 +120,31 @@ class TriangleGrid {
         }
     }
 
-    // Calls visit(triangle) for the triangles in the cells within `ring` cells of p's cell.
+    // Calls visit(triangle) for the triangles in the cells exactly `ring` cells from p's cell,
+    // those inside the grid only.
     template <typename Visit> void forRing(const vec3& p, int ring, Visit visit) const {
         if (cells_.empty())
             return;
         const glm::ivec3 centre = cellOf(p);
-        for (int z = centre.z - ring; z <= centre.z + ring; ++z)
-            for (int y = centre.y - ring; y <= centre.y + ring; ++y)
-                for (int x = centre.x - ring; x <= centre.x + ring; ++x) {
-                    const bool onShell = std::max({std::abs(x - centre.x), std::abs(y - centre.y),
-                                                   std::abs(z - centre.z)}) == ring;
-                    if (onShell && x >= 0 && y >= 0 && z >= 0 && x < counts_[0] && y < counts_[1] &&
-                        z < counts_[2])
+        const glm::ivec3 low = glm::max(centre - ring, glm::ivec3(0));
+        const glm::ivec3 high = glm::min(centre + ring, counts_ - 1);
+        for (int z = low.z; z <= high.z; ++z)
+            for (int y = low.y; y <= high.y; ++y) {
+                // Inside the shell's faces only its two x ends lie on it.
+                const bool face = std::abs(z - centre.z) == ring || std::abs(y - centre.y) == ring;
+                const int step = face || ring == 0 ? 1 : 2 * ring;
+                for (int x = centre.x - ring; x <= centre.x + ring; x += step)
+                    if (x >= low.x && x <= high.x)
                         for (std::uint32_t triangle : cells_[index(x, y, z)])
                             visit(triangle);
-                }
+            }
     }
-    int largestRing() const { return std::max({counts_[0], counts_[1], counts_[2]}); }
+    // The ring beyond which p's search has covered the whole grid.
+    int lastRing(const vec3& p) const {
+        const glm::ivec3 centre = cellOf(p);
+        const glm::ivec3 reach = glm::max(centre, counts_ - 1 - centre);
+        return std::max({reach.x, reach.y, reach.z});
+    }
 
     // How far p lies from every cell outside `ring` cells of its own: no triangle not yet
     // visited can be nearer. Where the block reaches the grid's edge nothing lies beyond.
@@ -204,8 +212,11 @@ std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
     std::vector<bool> used(vertexCount, false), kept(vertexCount, false);
     for (std::int32_t index : fullIndices)
         used[static_cast<std::size_t>(index)] = true;
-    for (std::uint32_t index : coarseIndices)
+    std::vector<bool> partInLevel(vertexCount, false);
+    for (std::uint32_t index : coarseIndices) {
         kept[index] = true;
+        partInLevel[part[index]] = true;
+    }
 
     // Each dropped vertex tied to a point of a coarse triangle at rest.
     struct Tie {
@@ -222,8 +233,14 @@ std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
         const vec3 rest = positionOf(poses, 0, vertex);
         float nearest = std::numeric_limits<float>::infinity();
         Tie tie{vertex, nullptr, vec3(1.0f, 0.0f, 0.0f)};
-        for (int ring = 0; ring <= grid.largestRing() &&
-                           (ring == 0 || nearest > grid.searchedReach(rest, ring - 1));
+        // A part the level has no triangle of has vanished; nothing to search for.
+        if (!partInLevel[part[vertex]]) {
+            errors[vertex] = std::numeric_limits<float>::infinity();
+            continue;
+        }
+        const int lastRing = grid.lastRing(rest);
+        for (int ring = 0;
+             ring <= lastRing && (ring == 0 || nearest > grid.searchedReach(rest, ring - 1));
              ++ring)
             grid.forRing(rest, ring, [&](std::uint32_t candidate) {
                 const std::uint32_t* corner = coarseIndices.data() + 3 * candidate;
