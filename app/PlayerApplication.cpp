@@ -1,6 +1,7 @@
 #include "app/PlayerApplication.h"
 
 #include "app/QtMessagePump.h"
+#include "model/TargetOffsets.h"
 #include "play/StrongestChannels.h"
 #include "ui/SettingsDialog.h"
 
@@ -23,8 +24,10 @@ PlayerApplication::PlayerApplication(PerformanceClock& clock, Recording recordin
     for (const std::string& note : playback_.notes())
         std::cerr << "mirelda-play: " << note << "\n";
     if (!scene_.drawsAllTargets())
-        std::cerr << "mirelda-play: the head's targets do not fit the GPU's largest buffer "
-                     "texture; each moment plays its seven strongest targets\n";
+        std::cerr << "mirelda-play: the head's targets do not fit the GPU at once (more than "
+                  << maxTargetsAtOnce
+                  << " of them, or past its largest buffer texture); each moment plays its seven "
+                     "strongest targets\n";
 }
 
 // The dialog goes before the scene whose channels it shows; the window goes last.

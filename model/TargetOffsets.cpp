@@ -4,16 +4,71 @@
 #include "model/VertexDeclarations.h"
 #include "render/RenderDevice.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
 #include <glm/gtc/packing.hpp>
 #include <map>
+
+namespace {
+
+constexpr float relativePositionFloor = 1e-5f;
+constexpr float normalFloor = 1e-4f;
+
+float largestExtent(const HeadMesh& headMesh) {
+    glm::vec3 low(INFINITY);
+    glm::vec3 high(-INFINITY);
+    for (std::int32_t v = 0; v < headMesh.vertexCount(); ++v) {
+        const float* base =
+            headMesh.vertexData() + static_cast<std::size_t>(v) * headMesh.baseFloats();
+        const glm::vec3 position(base[0], base[1], base[2]);
+        low = glm::min(low, position);
+        high = glm::max(high, position);
+    }
+    const glm::vec3 size = high - low;
+    return std::max({size.x, size.y, size.z});
+}
+
+// What the targets do to each vertex, read from the file's blocks.
+class TargetReader {
+  public:
+    TargetReader(const HeadMesh& headMesh, std::vector<const float*> blocks)
+        : headMesh_(headMesh), blocks_(std::move(blocks)),
+          positionFloor_(relativePositionFloor * largestExtent(headMesh)) {}
+
+    // Target t's six offsets at vertex v: position xyz at 0, normal xyz at 3 (the normal's w
+    // marks glaze and never morphs).
+    std::array<float, 6> offsets(std::size_t v, std::size_t t) const {
+        const float* base = headMesh_.vertexData() + v * std::size_t(headMesh_.baseFloats());
+        const float* target = blocks_[t] + v * std::size_t(headMesh_.targetFloats());
+        std::array<float, 6> offset{};
+        for (std::size_t k = 0; k < offset.size(); ++k)
+            offset[k] = target[k] - base[k];
+        return offset;
+    }
+
+    bool moves(const std::array<float, 6>& offset) const {
+        for (std::size_t k = 0; k < offset.size(); ++k)
+            if (!(std::abs(offset[k]) <= (k < 3 ? positionFloor_ : normalFloor)))
+                return true; // NaN included: it is the file's to answer for, not ours to hide
+        return false;
+    }
+
+  private:
+    const HeadMesh& headMesh_;
+    std::vector<const float*> blocks_;
+    float positionFloor_;
+};
+
+} // namespace
 
 std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
                                                 const std::vector<std::string>& targetOrder,
                                                 RenderDevice& device) {
-    const auto vertices = static_cast<std::int64_t>(headMesh.vertexCount());
-    const auto targets = static_cast<std::int64_t>(targetOrder.size());
-    const std::int64_t texels = vertices * targets;
-    if (texels == 0 || texels > device.maxBufferTextureTexels())
+    const auto vertices = static_cast<std::size_t>(headMesh.vertexCount());
+    const std::size_t targets = targetOrder.size();
+    if (vertices == 0 || targets == 0 || targets > std::size_t{maxTargetsAtOnce})
         return std::nullopt;
 
     // A later block of the same name replaces an earlier one.
@@ -25,23 +80,44 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
     std::vector<const float*> blocks;
     for (const std::string& name : targetOrder)
         blocks.push_back(blockOf.at(name));
+    const TargetReader reader(headMesh, std::move(blocks));
 
-    const auto baseFloats = static_cast<std::size_t>(headMesh.baseFloats());
-    const auto targetFloats = static_cast<std::size_t>(headMesh.targetFloats());
-    const std::int32_t texture =
-        device.createBufferTexture(static_cast<std::int32_t>(texels), [&](std::uint32_t* out) {
-            for (std::size_t v = 0; v < static_cast<std::size_t>(vertices); ++v) {
-                const float* base = headMesh.vertexData() + v * baseFloats;
-                for (const float* block : blocks) {
-                    const float* target = block + v * targetFloats;
-                    // position xyz at 0, normal xyz at 3 (its w marks glaze and never morphs)
-                    for (int k = 0; k < 6; k += 2)
-                        *out++ = glm::packHalf2x16(
-                            glm::vec2(target[k] - base[k], target[k + 1] - base[k + 1]));
+    // Two passes over the blocks, so the offsets are written once, straight into the GPU's
+    // buffer: the first finds each vertex's run, the second packs it.
+    std::vector<std::uint32_t> runs(2 * vertices);
+    std::int64_t kept = 0;
+    for (std::size_t v = 0; v < vertices; ++v) {
+        std::uint32_t count = 0;
+        for (std::size_t t = 0; t < targets; ++t)
+            count += reader.moves(reader.offsets(v, t)) ? 1 : 0;
+        runs[2 * v] = static_cast<std::uint32_t>(kept);
+        runs[2 * v + 1] = count;
+        kept += count;
+        if (kept > device.maxBufferTextureTexels())
+            return std::nullopt;
+    }
+
+    const std::int32_t runsTexture =
+        device.createBufferTexture(static_cast<std::int32_t>(vertices), 2, [&](std::uint32_t* out) {
+            std::memcpy(out, runs.data(), runs.size() * sizeof(std::uint32_t));
+        });
+    // A head whose targets move nothing still gets a texture: one unread texel.
+    const std::int32_t offsetsTexture = device.createBufferTexture(
+        static_cast<std::int32_t>(std::max<std::int64_t>(kept, 1)), 4, [&](std::uint32_t* out) {
+            out[0] = out[1] = out[2] = out[3] = 0;
+            for (std::size_t v = 0; v < vertices; ++v) {
+                for (std::size_t t = 0; t < targets; ++t) {
+                    const std::array<float, 6> offset = reader.offsets(v, t);
+                    if (!reader.moves(offset))
+                        continue;
+                    for (std::size_t k = 0; k < offset.size(); k += 2)
+                        *out++ = glm::packHalf2x16(glm::vec2(offset[k], offset[k + 1]));
+                    *out++ = static_cast<std::uint32_t>(t);
                 }
             }
         });
     const std::int32_t declaration = device.createVertexDeclaration(
         static_cast<std::int32_t>(staticVertexDeclaration.size()), staticVertexDeclaration.data());
-    return TargetOffsets{texture, static_cast<std::int32_t>(targets), declaration};
+    return TargetOffsets{runsTexture, offsetsTexture, static_cast<std::int32_t>(targets),
+                         declaration};
 }

@@ -8,22 +8,31 @@
 class HeadMesh;
 class RenderDevice;
 
-// Every morph target of the head at once: how far each target moves each vertex's position and
-// normal from the base, in one buffer texture. Vertex-major: texel v * targetCount + t holds
-// what target t does to vertex v, so a vertex shader reads one short run per vertex, one texel a
-// target. The six offsets are half floats, two a word: (position x, y), (position z, normal x),
-// (normal y, z), the first of each pair in the low half. Half precision errs by under a
-// thousandth of the offset, far below a pixel, and halves the memory and the reads.
+// The most targets the all-targets shader weighs at once: its weight array holds this many.
+inline constexpr std::int32_t maxTargetsAtOnce = 512;
+
+// Every morph target of the head at once, in two buffer textures, for a vertex shader that
+// visits only what moves its vertex. Most targets move a small part of the face (the generated
+// head's vertices are moved by 5 targets on average, by at most 25 of 52), so the offsets are
+// kept sparse and vertex-major:
+// - `offsets`: one texel per (vertex, target) pair where the target visibly moves the vertex,
+//   each vertex's together: its six offsets from the base as half floats, two a word, (position
+//   x, y), (position z, normal x), (normal y, z), the first of each pair in the low half; the
+//   fourth word the target's index. Half precision errs by under a thousandth of the offset.
+// - `runs`: per vertex, where its texels start in `offsets` and how many there are.
+// An offset is left out when its position moves less than a hundred-thousandth of the head's
+// size and its normal turns less than 1e-4: invisible even with every target at full weight.
 struct TargetOffsets {
-    std::int32_t texture;
+    std::int32_t runs;
+    std::int32_t offsets;
     std::int32_t targetCount;
     // Drawn with the base stream alone: a position and a normal.
     std::int32_t vertexDeclaration;
 };
 
-// The texture for the head's targets in the order of the names given (each name's last block in
-// the file, as the seven-channel path has it). Nothing when it would be larger than the device's
-// largest buffer texture.
+// The textures for the head's targets in the order of the names given (each name's last block
+// in the file, as the seven-channel path has it). Nothing when there are more than
+// maxTargetsAtOnce targets or the offsets would not fit the device's largest buffer texture.
 std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
                                                 const std::vector<std::string>& targetOrder,
                                                 RenderDevice& device);

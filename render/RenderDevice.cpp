@@ -337,16 +337,18 @@ std::int32_t RenderDevice::createGradientTexture(const std::uint32_t* texels) {
 }
 
 std::int32_t
-RenderDevice::createBufferTexture(std::int32_t texelCount,
+RenderDevice::createBufferTexture(std::int32_t texelCount, std::int32_t wordsPerTexel,
                                   const std::function<void(std::uint32_t* words)>& fill) {
-    if (texelCount <= 0 || texelCount > maxBufferTextureTexels() ||
-        std::int64_t{texelCount} * 12 > std::numeric_limits<GLsizei>::max()) {
-        throw DemoError("createBufferTexture: " + std::to_string(texelCount) +
-                        " texels cannot make a buffer texture");
+    static constexpr GLenum formats[] = {GL_R32UI, GL_RG32UI, GL_RGB32UI, GL_RGBA32UI};
+    if (wordsPerTexel < 1 || wordsPerTexel > 4 || texelCount <= 0 ||
+        texelCount > maxBufferTextureTexels() ||
+        std::int64_t{texelCount} * 4 * wordsPerTexel > std::numeric_limits<GLsizei>::max()) {
+        throw DemoError("createBufferTexture: " + std::to_string(texelCount) + " texels of " +
+                        std::to_string(wordsPerTexel) + " words cannot make a buffer texture");
     }
     QOpenGLFunctions_4_5_Core& gl = *impl_->gl;
     GlBuffer buffer = createGlBuffer(gl);
-    const auto size = static_cast<GLsizei>(std::int64_t{texelCount} * 12);
+    const auto size = static_cast<GLsizei>(std::int64_t{texelCount} * 4 * wordsPerTexel);
     gl.glNamedBufferStorage(buffer.get(), size, nullptr, GL_MAP_WRITE_BIT);
     void* mapped = gl.glMapNamedBufferRange(buffer.get(), 0, size,
                                             GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
@@ -363,7 +365,7 @@ RenderDevice::createBufferTexture(std::int32_t texelCount,
     if (gl.glUnmapNamedBuffer(buffer.get()) != GL_TRUE)
         throw DemoError("createBufferTexture: the texels were lost on their way to the GPU");
     GlTexture holder = createGlTexture(gl, GL_TEXTURE_BUFFER);
-    gl.glTextureBuffer(holder.get(), GL_RGB32UI, buffer.get());
+    gl.glTextureBuffer(holder.get(), formats[wordsPerTexel - 1], buffer.get());
     throwOnGlError(gl, "createBufferTexture");
     impl_->textureBuffers.push_back(std::move(buffer));
     impl_->textures.push_back(std::move(holder));

@@ -62,10 +62,11 @@ class RenderDevice {
     std::int32_t createVolumeTexture(const std::uint8_t* texels);
     // 256 x 1 A8R8G8B8 texels.
     std::int32_t createGradientTexture(const std::uint32_t* texels);
-    // texelCount texels of three 32-bit unsigned words (RGB32UI), read in a shader as a
-    // Buffer<uint4>; at most maxBufferTextureTexels() of them. fill writes the 3 * texelCount
-    // words in place, so a texture of hundreds of megabytes needs no second copy on its way.
-    std::int32_t createBufferTexture(std::int32_t texelCount,
+    // texelCount texels of 1 to 4 32-bit unsigned words (R32UI to RGBA32UI), read in a shader as
+    // a Buffer<uint4>; at most maxBufferTextureTexels() of them. fill writes the
+    // wordsPerTexel * texelCount words in place, so a large texture needs no second copy on its
+    // way.
+    std::int32_t createBufferTexture(std::int32_t texelCount, std::int32_t wordsPerTexel,
                                      const std::function<void(std::uint32_t* words)>& fill);
     std::int32_t maxBufferTextureTexels() const;
     // Compiles an HLSL file ("Main", vs_3_0 or ps_3_0); the device owns the result.

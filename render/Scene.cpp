@@ -21,9 +21,6 @@ const glm::vec4 lightDirection(0.0f, 0.0f, 1.0f, 0.0f);
 // at most this much of a pixel: shading differs in a few pixels at the edges, and switching
 // levels while zooming shows no pop.
 constexpr float acceptedErrorPixels = 0.5f;
-// The all-targets shader's (target, weight) array: two pairs a vector. A pose with more weighted
-// targets keeps its strongest.
-constexpr std::size_t maxMorphPairs = 512;
 } // namespace
 
 Scene::Scene(const WindowTarget& target, MorphPath path)
@@ -142,31 +139,16 @@ void Scene::drawAllTargets() {
     bindIndexBuffer(drawnHeadIndexBuffer_);
     bindVertexBuffer(0, morphMesh_->baseVertexBuffer);
 
-    // Only the weighted targets cost the shader anything.
-    std::vector<std::pair<float, std::int32_t>> weighted;
-    const auto targets = std::min(pose_.size(), static_cast<std::size_t>(offsets.targetCount));
-    for (std::size_t target = 0; target < targets; ++target)
-        if (pose_[target] != 0.0f)
-            weighted.emplace_back(pose_[target], static_cast<std::int32_t>(target));
-    if (weighted.size() > maxMorphPairs) {
-        std::nth_element(
-            weighted.begin(), weighted.begin() + maxMorphPairs, weighted.end(),
-            [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
-        weighted.resize(maxMorphPairs);
-    }
-    morphPairs_.assign((weighted.size() + 1) / 2, glm::vec4(0.0f));
-    for (std::size_t pair = 0; pair < weighted.size(); ++pair) {
-        glm::vec4& two = morphPairs_[pair / 2];
-        const std::size_t at = (pair % 2) * 2;
-        two[static_cast<glm::length_t>(at)] = static_cast<float>(weighted[pair].second);
-        two[static_cast<glm::length_t>(at + 1)] = weighted[pair].first;
-    }
+    // Four weights a vector; a target the pose leaves out weighs 0.
+    targetWeights_.assign((static_cast<std::size_t>(offsets.targetCount) + 3) / 4, glm::vec4(0.0f));
+    const auto weighed = std::min(pose_.size(), static_cast<std::size_t>(offsets.targetCount));
+    for (std::size_t target = 0; target < weighed; ++target)
+        targetWeights_[target / 4][static_cast<glm::length_t>(target % 4)] = pose_[target];
     ShaderD3D9& shader = *allTargetsVertexShader_;
-    shader.setVectorArray("morphPairs", morphPairs_.data(),
-                          static_cast<std::uint32_t>(morphPairs_.size()));
-    shader.setFloat("morphPairCount", static_cast<float>(weighted.size()));
-    shader.setFloat("targetCount", static_cast<float>(offsets.targetCount));
-    bindTexture(shader.getSamplerIndex("targetOffsets"), offsets.texture);
+    shader.setVectorArray("targetWeights", targetWeights_.data(),
+                          static_cast<std::uint32_t>(targetWeights_.size()));
+    bindTexture(shader.getSamplerIndex("vertexRuns"), offsets.runs);
+    bindTexture(shader.getSamplerIndex("targetOffsets"), offsets.offsets);
 
     bindShader(allTargetsVertexShader_);
     bindShader(morphPixelShader_);

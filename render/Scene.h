@@ -66,7 +66,7 @@ class Scene : public RenderDevice {
     ShaderD3D9* morphPixelShader_ = nullptr;
     ShaderD3D9* allTargetsVertexShader_ = nullptr;
     std::vector<float> pose_;
-    std::vector<glm::vec4> morphPairs_;
+    std::vector<glm::vec4> targetWeights_;
     std::unique_ptr<MorphMesh> morphMesh_;
     ShaderD3D9* staticVertexShader_ = nullptr;
     ShaderD3D9* staticPixelShader_ = nullptr;

@@ -1,14 +1,13 @@
-// Morphs the head with any number of targets at once: the offsets of every target from the base
-// lie in one buffer, vertex after vertex, each vertex's targets side by side, so one vertex reads
-// one short run of it: a texel a target, its six offsets as half floats two a word, (position x,
-// y), (position z, normal x), (normal y, z). Only the targets with a weight this frame are
-// visited: morphPairs holds their indices and weights, two pairs a vector.
+// Morphs the head with any number of targets at once. Each vertex visits only the targets that
+// move it: vertexRuns gives where its offsets start in targetOffsets and how many there are; an
+// offset is a texel of six half floats two a word, (position x, y), (position z, normal x),
+// (normal y, z), then the target's index, which picks its weight from targetWeights (target t
+// at [t / 4][t % 4]; an unweighted target weighs 0).
 
 float4x4 viewProj;  // world to clip, row-vector convention
 float4 eyePosition; // world space
-float4 morphPairs[256];
-float morphPairCount;
-float targetCount;
+float4 targetWeights[128];
+Buffer<uint4> vertexRuns;
 Buffer<uint4> targetOffsets;
 
 struct VertexInput
@@ -29,21 +28,18 @@ struct VertexOutput
 
 VertexOutput Main(VertexInput input)
 {
-    float3 position = input.position;
-    float3 normal = input.normal.xyz;
-    int vertexTexel = int(input.vertexId) * int(targetCount);
-    // Two pairs a step; an odd count ends on a pair of weight 0.
-    int steps = (int(morphPairCount) + 1) / 2;
-    for (int step = 0; step < steps; ++step)
+    uint2 run = vertexRuns.Load(int(input.vertexId)).xy;
+    float3 low = float3(0.0, 0.0, 0.0);
+    float3 high = float3(0.0, 0.0, 0.0);
+    for (uint texel = run.x; texel < run.x + run.y; ++texel)
     {
-        float4 two = morphPairs[step];
-        uint3 first = targetOffsets.Load(vertexTexel + int(two.x)).xyz;
-        uint3 second = targetOffsets.Load(vertexTexel + int(two.z)).xyz;
-        float3 low = two.y * f16tof32(first) + two.w * f16tof32(second);
-        float3 high = two.y * f16tof32(first >> 16) + two.w * f16tof32(second >> 16);
-        position += float3(low.x, high.x, low.y);
-        normal += float3(high.y, low.z, high.z);
+        uint4 offset = targetOffsets.Load(int(texel));
+        float weight = targetWeights[offset.w >> 2][offset.w & 3];
+        low += weight * f16tof32(offset.xyz);
+        high += weight * f16tof32(offset.xyz >> 16);
     }
+    float3 position = input.position + float3(low.x, high.x, low.y);
+    float3 normal = input.normal.xyz + float3(high.y, low.z, high.z);
 
     VertexOutput output;
     output.position = mul(float4(position, 1.0), viewProj);

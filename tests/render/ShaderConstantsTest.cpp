@@ -1,5 +1,7 @@
 #include "GlTestSupport.h"
 #include "common/DemoError.h"
+#include "model/TargetOffsets.h"
+#include "render/HlslCompiler.h"
 #include "render/ShaderD3D9.h"
 
 #include <gmock/gmock.h>
@@ -116,13 +118,18 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
     }
     EXPECT_THROW(morphVertex->setFloat("weight7", 0.25f), DemoError);
     ShaderD3D9* allTargets = gl.device->createShader(allTargetsVertexPath, ShaderType::Vertex);
-    const std::vector<glm::vec4> pairs(300, someVector); // more than it holds: cut off
-    EXPECT_NO_THROW(allTargets->setVectorArray("morphPairs", pairs.data(), 300));
-    EXPECT_NO_THROW(allTargets->setFloat("morphPairCount", 2.0f));
-    EXPECT_NO_THROW(allTargets->setFloat("targetCount", 52.0f));
-    EXPECT_THROW(allTargets->setMatrix("morphPairs", someMatrix), DemoError);
+    const std::vector<glm::vec4> weights(200, someVector); // more than it holds: cut off
+    EXPECT_NO_THROW(allTargets->setVectorArray("targetWeights", weights.data(), 200));
+    EXPECT_THROW(allTargets->setMatrix("targetWeights", someMatrix), DemoError);
+    // The scene weighs up to maxTargetsAtOnce targets; a shorter array would drop the last ones.
+    ConstantTable allTargetsConstants =
+        compileHlslFile(allTargetsVertexPath, ShaderType::Vertex).constants;
+    EXPECT_EQ(allTargetsConstants.constantByName("targetWeights")->size,
+              maxTargetsAtOnce * sizeof(float));
     // The vertex stage's units follow the pixel stage's, which are never shared with it.
-    EXPECT_EQ(allTargets->getSamplerIndex("targetOffsets"), 16u);
+    const std::set<std::uint32_t> vertexUnits{allTargets->getSamplerIndex("vertexRuns"),
+                                              allTargets->getSamplerIndex("targetOffsets")};
+    EXPECT_EQ(vertexUnits, (std::set<std::uint32_t>{16u, 17u}));
     for (ShaderD3D9* vertex : {morphVertex, staticVertex, allTargets}) {
         EXPECT_NO_THROW(vertex->setMatrix("viewProj", someMatrix));
         EXPECT_NO_THROW(vertex->setVector("eyePosition", glm::vec4(0, -10, 450, 0)));
