@@ -16,6 +16,8 @@ namespace {
 // No real row comes near this; a longer line is not a recording, and is not read into memory.
 constexpr std::size_t maxLineBytes = 64 * 1024;
 
+constexpr std::int32_t secondsPerDay = 24 * 60 * 60;
+
 constexpr std::array<std::string_view, 9> rotationNames{
     "headyaw",     "headpitch",   "headroll",      "lefteyeyaw",  "lefteyepitch",
     "lefteyeroll", "righteyeyaw", "righteyepitch", "righteyeroll"};
@@ -159,13 +161,23 @@ class RecordingReader {
         const auto field = [&](std::size_t index) {
             return index < fields.size() ? fields[index] : std::string_view();
         };
-        const auto timecode = parseTimecode(field(layout_.timecode));
+        auto timecode = parseTimecode(field(layout_.timecode));
         if (!timecode)
             fail("\"" + std::string(field(layout_.timecode)) +
                  "\" is not a timecode (HH:MM:SS:FF.fff)");
-        if (!timecodes_.empty() && timecode->before(timecodes_.back()))
-            fail("timecode " + std::string(field(layout_.timecode)) +
-                 " is earlier than the row before");
+        timecode->secondOfDay += pastMidnight_ ? secondsPerDay : 0;
+        if (!timecodes_.empty() && timecode->before(timecodes_.back())) {
+            // The time of day starts again at midnight; a take lasts less than a day, so it
+            // crosses midnight once at most.
+            const bool crossesMidnight = !pastMidnight_ &&
+                                         timecodes_.back().secondOfDay >= secondsPerDay - 3600 &&
+                                         timecode->secondOfDay < 3600;
+            if (!crossesMidnight)
+                fail("timecode " + std::string(field(layout_.timecode)) +
+                     " is earlier than the row before");
+            pastMidnight_ = true;
+            timecode->secondOfDay += secondsPerDay;
+        }
         const std::string_view countText = field(layout_.shapeCount);
         std::int32_t shapeCount = -1;
         const auto [end, error] =
@@ -215,6 +227,7 @@ class RecordingReader {
     std::size_t lineNumber_ = 0;
     Layout layout_;
     std::vector<Timecode> timecodes_;
+    bool pastMidnight_ = false; // from here on, timecodes count from the day before's midnight
     Recording recording_;
 };
 

@@ -6,6 +6,7 @@
 
 // A capture timecode, HH:MM:SS:FF.fff: the second of the day, the frame within that second at
 // the recording's rate, and the fraction of a frame (thousandths, as the capture app writes it).
+// A recording that runs past midnight counts its seconds on from the day before's.
 struct Timecode {
     std::int32_t secondOfDay = 0;
     std::int32_t frame = 0;

@@ -48,6 +48,13 @@ TEST(Recording, ReadsCapturesAndPlaysThemOnTheHead) {
          30,
          {0.0, 1.0 / 30, 2.0 / 30, 3.0 / 30},
          {{0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, 0, 0}}},
+        {"a take across midnight",
+         "Timecode,BlendShapeCount,JawOpen\n"
+         "23:59:59:29.000,1,0\n"
+         "00:00:00:00.000,1,1\n",
+         30,
+         {0.0, 1.0 / 30},
+         {{0, 0, 0}, {0, 1, 0}}},
         {"unmatched and rotation columns drive nothing",
          "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw,LeftEyePitch\n"
          "00:00:00:00.000,4,0.9,0.5,-0.3,0.2\n",
@@ -118,6 +125,9 @@ TEST(Recording, RefusesADamagedFileNamingLineAndFault) {
         {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,one,0\n", ":2: the blendshape count"},
         {"Timecode,BlendShapeCount,JawOpen\n\n00:00:01:00,1,0\n00:00:00:29.999,1,0\n",
          ":4: timecode 00:00:00:29.999 is earlier than the row before"},
+        {"Timecode,BlendShapeCount,JawOpen\n23:59:59:00,1,0\n00:00:00:00,1,0\n"
+         "23:59:59:00,1,0\n00:00:00:00,1,0\n",
+         ":5: timecode 00:00:00:00 is earlier than the row before"},
         {"Timecode,BlendShapeCount\n" + std::string(70000, '0') + "\n", ":2: the line is longer"},
     };
     TemporaryDirectory directory;
