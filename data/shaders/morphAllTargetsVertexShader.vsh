@@ -6,7 +6,7 @@
 
 float4x4 viewProj;  // world to clip, row-vector convention
 float4 eyePosition; // world space
-float4 targetWeights[128];
+float4 targetWeights[1000];
 Buffer<uint4> vertexRuns;
 Buffer<uint4> targetOffsets;
 

@@ -118,8 +118,8 @@ TEST(ShaderConstants, DemoShaderFilesReferenceEveryConstantTheFrameSets) {
     }
     EXPECT_THROW(morphVertex->setFloat("weight7", 0.25f), DemoError);
     ShaderD3D9* allTargets = gl.device->createShader(allTargetsVertexPath, ShaderType::Vertex);
-    const std::vector<glm::vec4> weights(200, someVector); // more than it holds: cut off
-    EXPECT_NO_THROW(allTargets->setVectorArray("targetWeights", weights.data(), 200));
+    const std::vector<glm::vec4> weights(1200, someVector); // more than it holds: cut off
+    EXPECT_NO_THROW(allTargets->setVectorArray("targetWeights", weights.data(), 1200));
     EXPECT_THROW(allTargets->setMatrix("targetWeights", someMatrix), DemoError);
     // The scene weighs up to maxTargetsAtOnce targets; a shorter array would drop the last ones.
     ConstantTable allTargetsConstants =
