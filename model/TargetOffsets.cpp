@@ -85,6 +85,7 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
     // Two passes over the blocks, so the offsets are written once, straight into the GPU's
     // buffer: the first finds each vertex's run, the second packs it.
     std::vector<std::uint32_t> runs(2 * vertices);
+    const std::int64_t maxTexels = device.maxBufferTextureTexels();
     std::int64_t kept = 0;
     for (std::size_t v = 0; v < vertices; ++v) {
         std::uint32_t count = 0;
@@ -93,7 +94,7 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
         runs[2 * v] = static_cast<std::uint32_t>(kept);
         runs[2 * v + 1] = count;
         kept += count;
-        if (kept > device.maxBufferTextureTexels())
+        if (kept > maxTexels)
             return std::nullopt;
     }
 
