@@ -67,6 +67,25 @@ select_first_target_of_last_group() {
     xdotool key Right Down
 }
 
+# LeakSanitizer's tracer now and then crashes at exit on its own, a known intermittent fault of
+# the tool rather than a leak: standard error then holds its signature and no other report.
+leak_checker_crashed() {
+    grep -q 'Tracer caught signal' "$work_dir/stderr.txt" &&
+        grep -q 'LeakSanitizer has encountered a fatal error' "$work_dir/stderr.txt" &&
+        ! grep -qE 'ERROR: [A-Za-z]+Sanitizer|runtime error' "$work_dir/stderr.txt"
+}
+
+# The process that ended had the status expected. A run whose leak checker crashed ends with the
+# tool's status and gives no leak verdict: that is said, not failed.
+expect_exit_status() {
+    local expected=$1 what=$2
+    if leak_checker_crashed; then
+        echo "note: $what: the leak checker crashed at exit; no status or leak verdict this run"
+        return
+    fi
+    [[ "$exit_status" == "$expected" ]] || fail "$what: exit status $exit_status"
+}
+
 # The error box comes up with its caption, OK ends the process with status 1, and standard
 # error names the reason; nothing crashes.
 await_error_box() {
@@ -77,10 +96,10 @@ await_error_box() {
         xdotool key --clearmodifiers Return
     wait_for_exit "$demo_pid" 20
     demo_pid=""
-    [[ "$exit_status" == 1 ]] || fail "$name: exit status $exit_status after OK"
+    expect_exit_status 1 "$name: after OK"
     grep -qE "$reason_pattern" "$work_dir/stderr.txt" ||
         fail "$name: standard error does not name the reason: $(cat "$work_dir/stderr.txt")"
-    if grep -qiE 'segmentation|aborted|sanitizer' "$work_dir/stderr.txt"; then
+    if ! leak_checker_crashed && grep -qiE 'segmentation|aborted|sanitizer' "$work_dir/stderr.txt"; then
         fail "$name: crashed: $(cat "$work_dir/stderr.txt")"
     fi
     echo "ok: $name"

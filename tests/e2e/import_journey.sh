@@ -47,5 +47,5 @@ echo "ok: the slider opens the imported jaw ($changed pixels)"
 close_main_window
 wait_for_exit "$demo_pid" 20
 demo_pid=""
-[[ "$exit_status" == 0 ]] || fail "exit status $exit_status"
+expect_exit_status 0 "closing"
 echo "ok: closing ends the demo with status 0"

@@ -59,7 +59,7 @@ echo "ok: Space pauses and resumes"
 close_main_window
 wait_for_exit "$demo_pid" 20
 demo_pid=""
-[[ "$exit_status" == 0 ]] || fail "exit status $exit_status"
+expect_exit_status 0 "closing"
 echo "ok: closing ends the player with status 0"
 
 printf 'Timecode,BlendShapeCount,JawOpen\n10:00:00:01.000,1,0.5\n10:00:00:00.000,1,0.5\n' \

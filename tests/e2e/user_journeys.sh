@@ -76,6 +76,6 @@ echo "ok: wheel zooms ($before -> $farther -> $closer pixels)"
 close_main_window
 wait_for_exit "$demo_pid" 20
 demo_pid=""
-[[ "$exit_status" == 0 ]] || fail "exit status $exit_status"
+expect_exit_status 0 "closing"
 xdotool search --name "$MIRELDA_SETTINGS_PATTERN" >/dev/null 2>&1 && fail "settings window left behind"
 echo "ok: closing ends the demo with status 0"
