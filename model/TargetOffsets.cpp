@@ -82,19 +82,19 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
         blocks.push_back(blockOf.at(name));
     const TargetReader reader(headMesh, std::move(blocks));
 
-    // Two passes over the blocks, so the offsets are written once, straight into the GPU's
-    // buffer: the first finds each vertex's run, the second packs it.
+    // The first pass finds which targets move each vertex; the second packs just those offsets
+    // straight into the GPU's buffer, so they are written once.
     std::vector<std::uint32_t> runs(2 * vertices);
+    std::vector<std::uint16_t> movers; // each vertex's moving targets, run after run
+    static_assert(maxTargetsAtOnce <= 65536);
     const std::int64_t maxTexels = device.maxBufferTextureTexels();
-    std::int64_t kept = 0;
     for (std::size_t v = 0; v < vertices; ++v) {
-        std::uint32_t count = 0;
+        runs[2 * v] = static_cast<std::uint32_t>(movers.size());
         for (std::size_t t = 0; t < targets; ++t)
-            count += reader.moves(reader.offsets(v, t)) ? 1 : 0;
-        runs[2 * v] = static_cast<std::uint32_t>(kept);
-        runs[2 * v + 1] = count;
-        kept += count;
-        if (kept > maxTexels)
+            if (reader.moves(reader.offsets(v, t)))
+                movers.push_back(static_cast<std::uint16_t>(t));
+        runs[2 * v + 1] = static_cast<std::uint32_t>(movers.size()) - runs[2 * v];
+        if (static_cast<std::int64_t>(movers.size()) > maxTexels)
             return std::nullopt;
     }
 
@@ -103,17 +103,17 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
             std::memcpy(out, runs.data(), runs.size() * sizeof(std::uint32_t));
         });
     // A head whose targets move nothing still gets a texture: one unread texel.
-    const std::int32_t offsetsTexture = device.createBufferTexture(
-        static_cast<std::int32_t>(std::max<std::int64_t>(kept, 1)), 4, [&](std::uint32_t* out) {
+    const auto texels = static_cast<std::int32_t>(std::max<std::size_t>(movers.size(), 1));
+    const std::int32_t offsetsTexture =
+        device.createBufferTexture(texels, 4, [&](std::uint32_t* out) {
             out[0] = out[1] = out[2] = out[3] = 0;
             for (std::size_t v = 0; v < vertices; ++v) {
-                for (std::size_t t = 0; t < targets; ++t) {
+                for (std::uint32_t k = 0; k < runs[2 * v + 1]; ++k) {
+                    const std::uint16_t t = movers[runs[2 * v] + k];
                     const std::array<float, 6> offset = reader.offsets(v, t);
-                    if (!reader.moves(offset))
-                        continue;
-                    for (std::size_t k = 0; k < offset.size(); k += 2)
-                        *out++ = glm::packHalf2x16(glm::vec2(offset[k], offset[k + 1]));
-                    *out++ = static_cast<std::uint32_t>(t);
+                    for (std::size_t i = 0; i < offset.size(); i += 2)
+                        *out++ = glm::packHalf2x16(glm::vec2(offset[i], offset[i + 1]));
+                    *out++ = t;
                 }
             }
         });
