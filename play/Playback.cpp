@@ -1,20 +1,11 @@
 #include "play/Playback.h"
 
 #include "common/JoinedNames.h"
+#include "common/LowerCase.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
-
-namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
-}
-
-} // namespace
 
 Playback::Playback(Recording recording, const std::vector<std::string>& targetNames)
     : recording_(std::move(recording)), targetCount_(targetNames.size()) {

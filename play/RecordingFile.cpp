@@ -1,5 +1,6 @@
 #include "common/DataFile.h"
 #include "common/DemoError.h"
+#include "common/LowerCase.h"
 #include "play/Recording.h"
 #include "play/Timecode.h"
 
@@ -21,13 +22,6 @@ constexpr std::int32_t secondsPerDay = 24 * 60 * 60;
 constexpr std::array<std::string_view, 9> rotationNames{
     "headyaw",     "headpitch",   "headroll",      "lefteyeyaw",  "lefteyepitch",
     "lefteyeroll", "righteyeyaw", "righteyepitch", "righteyeroll"};
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return lower;
-}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))

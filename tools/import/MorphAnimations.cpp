@@ -3,6 +3,7 @@
 #include "GltfAccessors.h"
 #include "GltfScene.h"
 #include "ImportError.h"
+#include "common/LowerCase.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,12 +34,6 @@ Interpolation interpolationOf(const std::string& name, const std::string& what) 
     if (name == "CUBICSPLINE")
         return Interpolation::CubicSpline;
     fail(what + ": unknown interpolation \"" + name + "\"");
-}
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
 }
 
 // Only letters, digits, '.', '_' and '-', never a leading dot: no name leaves the directory.
