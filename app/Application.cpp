@@ -1,25 +1,73 @@
 #include "app/Application.h"
 
 #include "app/QtMessagePump.h"
+#include "model/TargetOffsets.h"
+#include "play/StrongestChannels.h"
 #include "ui/SettingsDialog.h"
+
+#include <iostream>
 
 namespace {
 const char* const windowTitle = "[Interactive Demo Application] - Mirelda";
-}
+// The channel list is read by a person: ten times a second is enough, and every refresh costs
+// the widgets a millisecond or two of the frame.
+constexpr float channelListSeconds = 0.1f;
+} // namespace
 
-Application::Application(PerformanceClock& clock)
+Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeSource)
     : window_(std::make_unique<MainWindow>(QString::fromUtf8(windowTitle),
                                            mainWindowFrameSize.width, mainWindowFrameSize.height)),
-      scene_(WindowTarget{window_.get(), width_, height_}),
-      settingsDialog_(createSettingsDialog(window_.get(), &scene_.channelSet())), clock_(clock) {}
+      scene_(WindowTarget{window_.get(), width_, height_},
+             makeSource ? MorphPath::AllTargets : MorphPath::SevenChannels),
+      clock_(clock) {
+    if (makeSource) {
+        targetNames_ = scene_.morphMesh().targetNames();
+        source_ = makeSource(targetNames_);
+        if (!scene_.drawsAllTargets())
+            std::cerr << "mirelda-play: the head's targets do not fit the GPU at once (more "
+                         "than "
+                      << maxTargetsAtOnce
+                      << " of them, or past its largest buffer texture); each moment plays its "
+                         "seven strongest targets\n";
+    }
+    settingsDialog_ = createSettingsDialog(window_.get(), &scene_.channelSet());
+    if (source_)
+        pauseKey_ = std::make_unique<PauseKey>([this] { source_->togglePause(); });
+}
 
 // The dialog goes before the scene whose channels it edits; the window goes last.
 Application::~Application() {
+    pauseKey_.reset();
     settingsDialog_.reset();
 }
 
 void Application::run() {
-    window_->showAtFrameSize();
+    show();
     QtMessagePump pump(*window_, [this] { return window_->quitPosted(); });
-    runFrameLoop(clock_, pump, [this](float dt) { scene_.renderFrame(dt); });
+    runFrameLoop(clock_, pump,
+                 FrameClient{[this](float dt) { frame(dt); }, [this] { return pictureChanged(); }});
+}
+
+bool Application::pictureChanged() const {
+    return (source_ && source_->moving()) || scene_.pictureChanged();
+}
+
+void Application::frame(float dt) {
+    if (source_)
+        showSourcePose(dt);
+    scene_.renderFrame(dt);
+}
+
+void Application::showSourcePose(float dt) {
+    source_->advance(dt);
+    source_->pose(pose_);
+    scene_.setPose(pose_);
+    // Where the channels draw the head instead, they follow every frame.
+    sinceChannelsShown_ += dt;
+    if (!scene_.drawsAllTargets() || sinceChannelsShown_ >= channelListSeconds)
+        showStrongestOnChannels(pose_, targetNames_, scene_.channelSet());
+    if (sinceChannelsShown_ >= channelListSeconds) {
+        settingsDialog_->showChannels();
+        sinceChannelsShown_ = 0.0f;
+    }
 }

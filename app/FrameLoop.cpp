@@ -8,8 +8,7 @@ namespace {
 constexpr std::int64_t framesPerSecond = 60;
 }
 
-void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
-                  const std::function<void(float dt)>& renderFrame) {
+void runFrameLoop(PerformanceClock& clock, MessagePump& pump, const FrameClient& client) {
     std::int64_t frequency = 0;
     if (!clock.queryFrequency(frequency) || frequency <= 0)
         throw DemoError("the performance counter has no frequency");
@@ -18,13 +17,18 @@ void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
 
     std::int64_t lastFrameAt = clock.queryCounter();
     std::int64_t nextFrameAt = 0;
+    bool rested = false;
+    bool firstFrame = true;
 
     while (!pump.quitPosted()) {
         if (pump.dispatchPending())
             continue;
-        if (!pump.windowExposed()) {
-            // Nothing to show: sleep until the window system says something, an expose above all.
-            pump.waitForMessages(std::nullopt);
+        // The first frame is drawn whatever the picture says: there is none on screen yet.
+        const bool nothingToDraw = !pump.windowExposed() || (!firstFrame && client.pictureChanged &&
+                                                             !client.pictureChanged());
+        if (nothingToDraw) {
+            pump.waitForMessages(restWait);
+            rested = true;
             continue;
         }
         const std::int64_t now = clock.queryCounter();
@@ -35,9 +39,11 @@ void runFrameLoop(PerformanceClock& clock, MessagePump& pump,
                 pump.waitForMessages(untilDeadline - frameWaitMargin);
             continue;
         }
-        const std::int64_t elapsed = now - lastFrameAt;
+        const std::int64_t elapsed = rested ? framePeriod : now - lastFrameAt;
         lastFrameAt = now;
-        renderFrame(static_cast<float>(static_cast<double>(elapsed) * secondsPerTick));
+        rested = false;
+        firstFrame = false;
+        client.renderFrame(static_cast<float>(static_cast<double>(elapsed) * secondsPerTick));
         nextFrameAt += framePeriod;
         if (nextFrameAt < now)
             nextFrameAt = now + framePeriod;

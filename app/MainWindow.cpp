@@ -63,6 +63,9 @@ void MainWindow::wheelEvent(QWheelEvent* event) {
 }
 
 bool MainWindow::event(QEvent* event) {
+    // What was on screen may be gone: the next frame draws it again, still picture or not.
+    if (scene_ && (event->type() == QEvent::Expose || event->type() == QEvent::Resize))
+        scene_->requestRedraw();
     if (event->type() == QEvent::Close) {
         // Closing the window ends the run; the window object itself goes with the application.
         quitPosted_ = true;

@@ -19,7 +19,7 @@ class QtMessagePump final : public MessagePump {
     bool dispatchPending() override;
     bool quitPosted() const override { return quitPosted_(); }
     // Qt handles what ends the wait as it arrives; the loop then finds the queue empty.
-    void waitForMessages(std::optional<std::chrono::microseconds> timeout) override;
+    void waitForMessages(std::chrono::microseconds timeout) override;
     bool windowExposed() const override { return visibility_.visible(); }
 
   private:
@@ -27,6 +27,9 @@ class QtMessagePump final : public MessagePump {
     std::function<bool()> quitPosted_;
     // Qt's timers count whole milliseconds; where the system has a timer file descriptor, the
     // wait ends to the microsecond and the loop polls for a quarter of a millisecond at most.
+    // A timer file that cannot be armed is given up for Qt's timer.
+    bool armWakeUpFile(std::chrono::microseconds timeout);
+    void closeWakeUpFile();
     int wakeUpFile_ = -1;
     std::unique_ptr<QSocketNotifier> wakeUpNotifier_;
     QTimer wakeUpTimer_;

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
+
+#ifdef MIRELDA_HAVE_XCB
 #include <xcb/xcb.h>
 
 namespace {
@@ -14,8 +16,10 @@ xcb_connection_t* x11Connection() {
 }
 
 } // namespace
+#endif
 
 WindowVisibility::WindowVisibility(QWindow& window) : window_(window) {
+#ifdef MIRELDA_HAVE_XCB
     xcb_connection_t* connection = x11Connection();
     if (connection == nullptr)
         return;
@@ -31,6 +35,7 @@ WindowVisibility::WindowVisibility(QWindow& window) : window_(window) {
     xcb_flush(connection);
     QCoreApplication::instance()->installNativeEventFilter(this);
     watching_ = true;
+#endif
 }
 
 WindowVisibility::~WindowVisibility() {
@@ -38,7 +43,9 @@ WindowVisibility::~WindowVisibility() {
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-bool WindowVisibility::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+bool WindowVisibility::nativeEventFilter([[maybe_unused]] const QByteArray& eventType,
+                                         [[maybe_unused]] void* message, qintptr*) {
+#ifdef MIRELDA_HAVE_XCB
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -47,6 +54,7 @@ bool WindowVisibility::nativeEventFilter(const QByteArray& eventType, void* mess
         if (notice->window == static_cast<xcb_window_t>(window_.winId()))
             fullyCovered_ = notice->state == XCB_VISIBILITY_FULLY_OBSCURED;
     }
+#endif
     // Qt still sees every event.
     return false;
 }

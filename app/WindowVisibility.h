@@ -5,7 +5,8 @@
 
 // Whether a window can be seen at all. Qt reports a minimised or unmapped window as not exposed;
 // on X11 a window that other windows cover entirely still counts as exposed there, so the X
-// server's visibility notices are watched as well.
+// server's visibility notices are watched as well, where the build has xcb and the program runs
+// on X11. Elsewhere what Qt reports is all there is.
 class WindowVisibility final : public QAbstractNativeEventFilter {
   public:
     explicit WindowVisibility(QWindow& window);

@@ -54,8 +54,10 @@ Scene::Scene(const WindowTarget& target, MorphPath path)
     HeadModel headModel = loadHeadModel(meshPath_, *this, morphChannelCount_, path);
     morphMesh_ = std::move(headModel.morphMesh);
     staticMesh_ = std::move(headModel.staticMesh);
-    if (morphMesh_->allTargets)
+    if (morphMesh_->allTargets) {
         allTargetsVertexShader_ = createShader(allTargetsVertexShaderPath_, ShaderType::Vertex);
+        path_ = MorphPath::AllTargets;
+    }
 
     if (auto* host = dynamic_cast<SceneHost*>(target_.window))
         host->setScene(this);
@@ -75,6 +77,46 @@ void Scene::renderFrame(float dt) {
     drawStaticMesh();
     endScene();
     present();
+    rememberDrawn();
+}
+
+bool Scene::pictureChanged() const {
+    return !drawnOnce_ || redrawRequested_ || !sameAsDrawn();
+}
+
+bool Scene::sameAsDrawn() const {
+    if (camera_.view() != drawn_.view || camera_.projection() != drawn_.projection)
+        return false;
+    if (path_ == MorphPath::AllTargets)
+        return pose_ == drawn_.pose;
+    const MorphChannelSet& channels = morphMesh_->channelSet;
+    for (std::int32_t channel = 0; channel < channels.channelCount(); ++channel) {
+        const auto index = static_cast<std::size_t>(channel);
+        if (channels.getChannelWeight(channel) != drawn_.channelWeights[index] ||
+            channels.getChannelTarget(channel) != drawn_.channelTargets[index])
+            return false;
+    }
+    return true;
+}
+
+void Scene::rememberDrawn() {
+    drawnOnce_ = true;
+    redrawRequested_ = false;
+    drawn_.view = camera_.view();
+    drawn_.projection = camera_.projection();
+    if (path_ == MorphPath::AllTargets) {
+        drawn_.pose = pose_;
+        return;
+    }
+    const MorphChannelSet& channels = morphMesh_->channelSet;
+    const auto count = static_cast<std::size_t>(channels.channelCount());
+    drawn_.channelWeights.resize(count);
+    drawn_.channelTargets.resize(count);
+    for (std::size_t channel = 0; channel < count; ++channel) {
+        const auto index = static_cast<std::int32_t>(channel);
+        drawn_.channelWeights[channel] = channels.getChannelWeight(index);
+        drawn_.channelTargets[channel] = channels.getChannelTarget(index);
+    }
 }
 
 void Scene::bindTextures(ShaderD3D9& pixelShader) {
@@ -98,18 +140,23 @@ void Scene::setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader)
 std::int32_t Scene::indexBufferFor(const MeshDetail& detail, std::int32_t fullIndexBuffer) const {
     if (fullDetail_ || !detail.hasBounds)
         return fullIndexBuffer;
-    const float distance =
-        glm::distance(camera_.eye(), 0.5f * (detail.boundsMin + detail.boundsMax));
+    // The nearest point of the box: close up, part of the mesh is nearer than its centre, and
+    // the error there must stay within the pixel budget too.
+    const glm::vec3 nearest = glm::clamp(camera_.eye(), detail.boundsMin, detail.boundsMax);
+    const float distance = glm::distance(camera_.eye(), nearest);
     const float maxError =
         largestErrorWithin(acceptedErrorPixels, distance, camera_.projection(), target_.height);
     return detail.indexBufferWithin(maxError, fullIndexBuffer);
 }
 
 void Scene::drawMorphMesh() {
-    if (allTargetsVertexShader_ != nullptr && !pose_.empty()) {
+    if (path_ == MorphPath::AllTargets)
         drawAllTargets();
-        return;
-    }
+    else
+        drawChannels();
+}
+
+void Scene::drawChannels() {
     bindTextures(*morphPixelShader_);
     bindVertexDeclaration(morphMesh_->vertexDeclaration);
     drawnHeadIndexBuffer_ = indexBufferFor(morphMesh_->detail, morphMesh_->indexBuffer);

@@ -37,7 +37,12 @@ class Scene : public RenderDevice {
     // morphMesh().targetNames(), when the scene was built for it and the device could hold it;
     // otherwise the channels go on drawing it.
     void setPose(const std::vector<float>& targetWeights) { pose_ = targetWeights; }
-    bool drawsAllTargets() const { return allTargetsVertexShader_ != nullptr; }
+    bool drawsAllTargets() const { return path_ == MorphPath::AllTargets; }
+
+    // Whether a frame now would differ from the last one drawn: the camera, a channel, the pose,
+    // or the window asked for a redraw (exposed again, resized). Until the first frame, always.
+    bool pictureChanged() const;
+    void requestRedraw() { redrawRequested_ = true; }
 
     MorphChannelSet& channelSet() { return morphMesh_->channelSet; }
     const MorphMesh& morphMesh() const { return *morphMesh_; }
@@ -45,7 +50,19 @@ class Scene : public RenderDevice {
     float frameTime() const { return frameTime_; }
 
   private:
+    // What the last frame showed, to tell whether the next one would show anything new.
+    struct DrawnInputs {
+        glm::mat4 view{0.0f};
+        glm::mat4 projection{0.0f};
+        std::vector<float> channelWeights;
+        std::vector<std::string> channelTargets;
+        std::vector<float> pose;
+    };
+    bool sameAsDrawn() const;
+    void rememberDrawn();
+
     void drawMorphMesh();
+    void drawChannels();
     void drawAllTargets();
     void drawStaticMesh();
     void bindTextures(ShaderD3D9& pixelShader);
@@ -65,6 +82,8 @@ class Scene : public RenderDevice {
     ShaderD3D9* morphVertexShader_ = nullptr;
     ShaderD3D9* morphPixelShader_ = nullptr;
     ShaderD3D9* allTargetsVertexShader_ = nullptr;
+    // Chosen once: every target where it was asked for and the device holds them.
+    MorphPath path_ = MorphPath::SevenChannels;
     std::vector<float> pose_;
     std::vector<glm::vec4> targetWeights_;
     std::unique_ptr<MorphMesh> morphMesh_;
@@ -77,6 +96,9 @@ class Scene : public RenderDevice {
     float frameTime_ = 0.0f;
     bool dragging_ = false;
     bool fullDetail_ = false;
+    bool drawnOnce_ = false;
+    bool redrawRequested_ = false;
+    DrawnInputs drawn_;
     std::int32_t drawnHeadIndexBuffer_ = -1;
     std::int32_t drawnStaticIndexBuffer_ = -1;
     std::int32_t lastMouseX_ = 0;

@@ -12,6 +12,7 @@
 #include "FrameSplit.h"
 #include "app/MainWindow.h"
 #include "app/QtMessagePump.h"
+#include "app/WindowSystem.h"
 #include "model/MorphChannelSet.h"
 #include "render/Scene.h"
 #include "ui/SettingsDialog.h"
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
         return runBareNoiseVolume();
 
     auto stageStart = Clock::now();
-    QApplication application(argc, argv);
+    const auto application = openWindowSystem<QApplication>(argc, argv, "demo_bench");
     const double qtStart = millisecondsSince(stageStart);
 
     stageStart = Clock::now();

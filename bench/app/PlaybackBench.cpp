@@ -6,9 +6,10 @@
 // the peak resident memory. Run it from the build directory.
 //
 //     playback_bench [seconds]
+#include "app/Application.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
-#include "app/PlayerApplication.h"
+#include "app/PlaybackSource.h"
 #include "app/QtMessagePump.h"
 #include "render/Scene.h"
 #include "ui/SettingsDialog.h"
@@ -159,13 +160,16 @@ int runPosedDemo(int argc, char** argv, double seconds) {
 int runPlayer(int argc, char** argv, const std::string& take, double seconds) {
     QApplication application(argc, argv);
     SteadyPerformanceClock clock;
-    PlayerApplication player(clock, readRecording(take));
+    Recording recording = readRecording(take);
+    Application player(clock, [&recording](const std::vector<std::string>& targetNames) {
+        return std::make_unique<PlaybackSource>(std::move(recording), targetNames);
+    });
     const auto shown = Clock::now();
     player.show();
-    player.playFrame(0.0f);
+    player.frame(0.0f);
     const double firstFrame = millisecondsSince(shown);
     printFigures(measureLoop(player.window(), player.scene(), seconds, firstFrame,
-                             [&](float dt) { player.playFrame(dt); }));
+                             [&](float dt) { player.frame(dt); }));
     return 0;
 }
 

@@ -158,17 +158,16 @@ class WaitingPump final : public MessagePump {
     explicit WaitingPump(SteppingClock& clock) : clock_(clock) {}
     bool dispatchPending() override { return false; }
     bool quitPosted() const override { return quit; }
-    void waitForMessages(std::optional<std::chrono::microseconds> timeout) override {
+    void waitForMessages(std::chrono::microseconds timeout) override {
         waits.push_back(timeout);
-        if (timeout)
-            clock_.stall(timeout->count());
-        else if (onWaitWithoutTimeout)
-            onWaitWithoutTimeout();
+        clock_.stall(timeout.count());
+        if (onWait)
+            onWait();
     }
     bool windowExposed() const override { return exposed; }
 
-    std::vector<std::optional<std::chrono::microseconds>> waits;
-    std::function<void()> onWaitWithoutTimeout;
+    std::vector<std::chrono::microseconds> waits;
+    std::function<void()> onWait;
     bool exposed = true;
     bool quit = false;
 
@@ -176,8 +175,11 @@ class WaitingPump final : public MessagePump {
     SteppingClock& clock_;
 };
 
+constexpr std::int64_t microsecondClock = 1'000'000;
+constexpr float microsecondPeriod = 16'666e-6f;
+
 TEST(FrameLoop, WaitsUntilAMarginBeforeEachDeadlineAndKeepsTheGrid) {
-    SteppingClock clock(1'000'000, 0, 10); // microseconds; a period of 16,666
+    SteppingClock clock(microsecondClock, 0, 10); // a period of 16,666
     WaitingPump pump(clock);
     std::vector<std::int64_t> counters;
     runFrameLoop(clock, pump, [&](float) {
@@ -191,32 +193,82 @@ TEST(FrameLoop, WaitsUntilAMarginBeforeEachDeadlineAndKeepsTheGrid) {
     // One blocked wait per frame, ending a margin before the deadline; the rest is polled.
     ASSERT_EQ(pump.waits.size(), 3u);
     for (const auto& wait : pump.waits) {
-        ASSERT_TRUE(wait.has_value());
-        EXPECT_GE(*wait + frameWaitMargin, std::chrono::microseconds(16'600));
-        EXPECT_LE(*wait + frameWaitMargin, std::chrono::microseconds(16'666));
+        EXPECT_GE(wait + frameWaitMargin, std::chrono::microseconds(16'600));
+        EXPECT_LE(wait + frameWaitMargin, std::chrono::microseconds(16'666));
     }
 }
 
-TEST(FrameLoop, AHiddenWindowGetsNoFramesAndIsDrawnAtOnceWhenShownAgain) {
-    SteppingClock clock(1'000'000, 0, 10);
+TEST(FrameLoop, AHiddenWindowRestsInBoundedWaitsAndItsTimeNeverReachesAFrame) {
+    SteppingClock clock(microsecondClock, 0, 10);
     WaitingPump pump(clock);
-    std::vector<std::int64_t> counters;
+    std::vector<Frame> frames;
     int hiddenWaits = 0;
-    pump.onWaitWithoutTimeout = [&] {
-        // Ten seconds pass hidden, then the window is exposed again.
-        ++hiddenWaits;
-        clock.stall(10'000'000);
-        pump.exposed = true;
+    pump.onWait = [&] {
+        // Ten seconds hidden; the notice that it is back may never come, so the loop must look.
+        if (!pump.exposed && ++hiddenWaits == 40)
+            pump.exposed = true;
     };
-    runFrameLoop(clock, pump, [&](float) {
-        counters.push_back(clock.lastReading());
-        pump.exposed = counters.size() != 1; // minimised right after the first frame
-        pump.quit = counters.size() == 2;
+    runFrameLoop(clock, pump, [&](float dt) {
+        frames.push_back({clock.lastReading(), dt});
+        pump.exposed = pump.exposed && frames.size() != 1; // minimised after the first frame
+        pump.quit = frames.size() == 3;
     });
-    ASSERT_EQ(counters.size(), 2u);
-    EXPECT_EQ(hiddenWaits, 1);
-    // The first reading after the window came back draws: no wait for a deadline.
-    EXPECT_EQ(counters[1], counters[0] + 10 + 10'000'000);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(hiddenWaits, 40);
+    for (const auto& wait : pump.waits)
+        EXPECT_LE(wait, restWait);
+    // The first reading after the window came back draws at once, with one frame's time: ten
+    // seconds as a frame's time would throw the camera out of the scene.
+    EXPECT_LT(frames[1].counter - frames[0].counter, 10'000'000 + restWait.count() + 100);
+    EXPECT_FLOAT_EQ(frames[1].dt, microsecondPeriod);
+    EXPECT_NEAR(static_cast<double>(frames[2].counter - frames[1].counter), 16'666, 10);
+    EXPECT_NEAR(frames[2].dt, microsecondPeriod, 1e-5);
+}
+
+TEST(FrameLoop, AStillPictureIsNotDrawnAgainUntilSomethingInItChanges) {
+    SteppingClock clock(microsecondClock, 0, 10);
+    WaitingPump pump(clock);
+    bool changed = false;
+    int waitsWhileStill = 0;
+    pump.onWait = [&] {
+        // A weight moves after three seconds of nothing.
+        if (!changed && ++waitsWhileStill == 12)
+            changed = true;
+    };
+    std::vector<Frame> frames;
+    const FrameClient client{[&](float dt) {
+                                 frames.push_back({clock.lastReading(), dt});
+                                 changed = false;
+                                 pump.quit = frames.size() == 2;
+                             },
+                             [&] { return changed; }};
+    runFrameLoop(clock, pump, client);
+    // The first frame is drawn unasked; then nothing until the change, which is drawn at once
+    // with one frame's time.
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(waitsWhileStill, 12);
+    for (const auto& wait : pump.waits)
+        EXPECT_LE(wait, restWait);
+    EXPECT_GE(frames[1].counter - frames[0].counter, 11 * restWait.count());
+    EXPECT_FLOAT_EQ(frames[1].dt, microsecondPeriod);
+}
+
+TEST(FrameLoop, AChangingPictureKeepsTheGridAndTheRealFrameTimes) {
+    // While dragging, every frame changes the picture: frames follow the deadlines as ever.
+    SteppingClock clock(microsecondClock, 0, 10);
+    WaitingPump pump(clock);
+    std::vector<Frame> frames;
+    runFrameLoop(clock, pump,
+                 FrameClient{[&](float dt) {
+                                 frames.push_back({clock.lastReading(), dt});
+                                 pump.quit = frames.size() == 5;
+                             },
+                             [] { return true; }});
+    ASSERT_EQ(frames.size(), 5u);
+    for (std::size_t i = 2; i < frames.size(); ++i) {
+        EXPECT_NEAR(static_cast<double>(frames[i].counter - frames[i - 1].counter), 16'666, 10);
+        EXPECT_NEAR(frames[i].dt, 1e-6f * float(frames[i].counter - frames[i - 1].counter), 1e-7);
+    }
 }
 
 class FailureReport : public ::testing::Test {

@@ -1,6 +1,7 @@
 // Prints where the settings dialog's controls lie, in the dialog's client coordinates, so that
 // the journeys can click the real program's dialog: it is built from the same template, with
 // the same fonts and the same group file (run it in the data's working directory).
+#include "app/WindowSystem.h"
 #include "model/MorphChannelSet.h"
 #include "ui/SettingsDialog.h"
 
@@ -19,7 +20,7 @@ void print(const char* name, QWidget* widget, const QPoint& local, QWidget* dial
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    const auto application = openWindowSystem<QApplication>(argc, argv, "dialog_probe");
     QWindow mainWindow;
     mainWindow.resize(800, 600);
     MorphChannelSet channels({"c0", "c1", "c2", "c3", "c4", "c5", "c6"});

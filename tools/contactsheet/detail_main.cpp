@@ -7,6 +7,7 @@
 // pixels than allowed.
 #include "ContactSheet.h"
 #include "HeadShots.h"
+#include "app/WindowSystem.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -49,7 +50,7 @@ Comparison compare(const QImage& coarse, const QImage& full) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication application(argc, argv);
+    const auto application = openWindowSystem<QGuiApplication>(argc, argv, "detailsheet");
     if (argc != 2) {
         std::cerr << "usage: detailsheet <output directory>\n";
         return 2;

@@ -4,6 +4,7 @@
 // on a display, with the output directory as the only argument.
 #include "ContactSheet.h"
 #include "HeadShots.h"
+#include "app/WindowSystem.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -33,7 +34,7 @@ std::vector<Tile> everyTargetClose(HeadShots& shots) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication application(argc, argv);
+    const auto application = openWindowSystem<QGuiApplication>(argc, argv, "contactsheet");
     if (argc != 2) {
         std::cerr << "usage: contactsheet <output directory>\n";
         return 2;

@@ -3,6 +3,7 @@
 // path. Run from the build directory (so data/ resolves) on a display, with the output directory
 // as the only argument.
 #include "ContactSheet.h"
+#include "app/WindowSystem.h"
 #include "play/Playback.h"
 #include "play/Recording.h"
 #include "render/Scene.h"
@@ -91,7 +92,7 @@ QImage frameAt(Scene& scene, Playback& playback, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication application(argc, argv);
+    const auto application = openWindowSystem<QGuiApplication>(argc, argv, "playstrip");
     if (argc != 2) {
         std::cerr << "usage: playstrip <output directory>\n";
         return 2;

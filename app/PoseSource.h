@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What moves the head on its own: a recording played, a stream received. Each frame the shell
+// moves it on by the frame's time and draws its pose with every target at once.
+class PoseSource {
+  public:
+    virtual ~PoseSource() = default;
+    virtual void advance(float dt) = 0;
+    // The weight of every target, in the order of the head's target names.
+    virtual void pose(std::vector<float>& targetWeights) const = 0;
+    // False while the pose stands still (paused): the picture may then rest.
+    virtual bool moving() const = 0;
+    // Space, in any window of the program.
+    virtual void togglePause() = 0;
+};
+
+// Makes the source for a head with these targets, once the head is loaded.
+using PoseSourceFactory =
+    std::function<std::unique_ptr<PoseSource>(const std::vector<std::string>& targetNames)>;
