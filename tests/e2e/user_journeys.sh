@@ -72,6 +72,44 @@ closer=$(drawn_pixels "$artifacts_dir/closer.png")
 ((farther < before && closer > farther)) || fail "wheel: $before -> farther $farther -> closer $closer"
 echo "ok: wheel zooms ($before -> $farther -> $closer pixels)"
 
+# One wheel step away from the picture now (named $1) and one back; prints the pixels drawn one
+# step away. From a still picture a step is always one frame's worth of motion.
+step_away_and_back() {
+    xdotool click 5
+    shot_changed "$1-away" "$1"
+    drawn_pixels "$artifacts_dir/$1-away.png"
+    xdotool click 4
+    shot_changed "$1-back" "$1-away"
+}
+
+# Every way of hiding the window and bringing it back draws the head again, and the time it was
+# away never reaches a frame: one wheel step afterwards moves the camera one ordinary step.
+sleep 0.5
+shot resting
+one_step=$(step_away_and_back resting)
+hide_unmapped() { xdotool windowunmap --sync "$main"; }
+show_unmapped() { xdotool windowmap --sync "$main"; }
+hide_minimised() { xdotool windowminimize --sync "$main"; }
+show_minimised() { wmctrl -i -a "$main"; }
+hide_covered() {
+    xev -geometry 1280x1024+0+0 >/dev/null &
+    cover_pid=$!
+}
+show_covered() { kill "$cover_pid"; }
+for way in unmapped minimised covered; do
+    "hide_$way"
+    sleep 3
+    "show_$way"
+    sleep 1
+    shot "$way-shown"
+    again=$(pixels_differing "$artifacts_dir/resting.png" "$artifacts_dir/$way-shown.png")
+    ((again < 100)) || fail "$way and shown again, the head differs in $again pixels"
+    step=$(step_away_and_back "$way-shown")
+    ((step * 100 > one_step * 98 && step * 100 < one_step * 102)) ||
+        fail "$way and shown again, one wheel step gave $step pixels, not about $one_step"
+    echo "ok: $way and shown again: the head is drawn and a wheel step is one step ($step pixels)"
+done
+
 # Closing the main window ends the process with status 0 and takes the dialog with it.
 close_main_window
 wait_for_exit "$demo_pid" 20

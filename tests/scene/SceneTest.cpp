@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -228,6 +229,28 @@ TEST_F(SceneTest, InputBeforeTheFirstFrameMovesNothingAndAfterItMovesTheCamera) 
     const glm::vec3 afterDrag = scene->camera().eye();
     scene->onMouseMove(90, 0);
     EXPECT_EQ(scene->camera().eye(), afterDrag);
+}
+
+TEST_F(SceneTest, ThePictureChangesOnlyWithWhatItShows) {
+    EXPECT_TRUE(scene->pictureChanged()) << "nothing drawn yet";
+    frame();
+    EXPECT_FALSE(scene->pictureChanged());
+
+    const auto drawnAfter = [&](const std::function<void()>& change) {
+        change();
+        const bool changed = scene->pictureChanged();
+        frame();
+        return changed && !scene->pictureChanged();
+    };
+    MorphChannelSet& channels = scene->channelSet();
+    EXPECT_TRUE(drawnAfter([&] { channels.setChannelWeight(0.25f, 3); })) << "a weight";
+    EXPECT_TRUE(drawnAfter([&] { channels.setChannelTarget("still", 6); })) << "a target";
+    EXPECT_TRUE(drawnAfter([&] { scene->onMouseWheel(-120); })) << "the camera";
+    EXPECT_TRUE(drawnAfter([&] { scene->requestRedraw(); })) << "an expose";
+    // Setting what is already there changes nothing.
+    channels.setChannelWeight(0.25f, 3);
+    channels.setChannelTarget("still", 6);
+    EXPECT_FALSE(scene->pictureChanged());
 }
 
 // A flat sheet facing the camera; target "bulge" raises a round bump toward it, which the other
