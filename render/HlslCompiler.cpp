@@ -99,7 +99,7 @@ class Translator {
     CompiledShader translate() {
         const spirv_cross::ShaderResources resources =
             glsl_.get_shader_resources(glsl_.get_active_interface_variables());
-        // A Buffer<float4> is read with Load and needs no sampler: it stands with the samplers.
+        // A Buffer<uint4> is read with Load and needs no sampler: it stands with the samplers.
         spirv_cross::SmallVector<spirv_cross::Resource> samplers = resources.sampled_images;
         for (const spirv_cross::Resource& image : resources.separate_images) {
             if (glsl_.get_type(image.type_id).image.dim != spv::DimBuffer) {

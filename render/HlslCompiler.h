@@ -9,7 +9,7 @@
 // A shader translated for OpenGL: GLSL 4.50 for a separable program, with vertex inputs at the
 // attribute locations of their usages, vertex-to-pixel values at the locations of their
 // semantics, the constants in one uniform block at the stage's binding and the samplers (and
-// Buffer<float4> textures) on the stage's texture units in declaration order; plus the table of
+// Buffer<uint4> textures) on the stage's texture units in declaration order; plus the table of
 // the constants its code references.
 struct CompiledShader {
     std::string glsl;

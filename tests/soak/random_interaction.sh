@@ -163,7 +163,7 @@ printf 'soak: %d actions; RSS after warm-up %d kB, peak %d kB, last %d kB: growt
 
 # Then hidden: unmapped, then minimised, SOAK_HIDDEN_SECONDS (120 by default) each. The demo
 # draws nothing then and waits for the window to come back; memory must stay as flat as while
-# the window is shown.
+# the window is shown, and once it is back, frames must be too: a wheel step changes the picture.
 hidden_seconds=${SOAK_HIDDEN_SECONDS:-120}
 hidden_baseline=$(rss_kb)
 stay_hidden() { # state
@@ -174,12 +174,26 @@ stay_hidden() { # state
         echo "rss $1 $(rss_kb) kB"
     done
 }
+frames_come_back() { # state
+    sleep 1
+    shot "soak-$1-back"
+    move_to $((main_x + main_w / 2)) $((main_y + main_h / 2))
+    x click 5
+    shot_changed "soak-$1-step" "soak-$1-back"
+    local changed
+    changed=$(pixels_differing "$artifacts_dir/soak-$1-back.png" "$artifacts_dir/soak-$1-step.png")
+    ((changed > 0)) || fail "$1, then shown again: a wheel step drew nothing"
+    x click 4
+    echo "soak: $1, then shown again: frames come back ($changed pixels for a wheel step)"
+}
 x windowunmap --sync "$main"
 stay_hidden unmapped
 x windowmap --sync "$main"
+frames_come_back unmapped
 x windowminimize --sync "$main"
 stay_hidden minimised
 x windowactivate --sync "$main"
+frames_come_back minimised
 rss=$(rss_kb)
 growth_tenths=$(((rss - hidden_baseline) * 1000 / hidden_baseline))
 printf 'soak: hidden %d s: RSS %d kB before, %d kB after\n' $((2 * hidden_seconds)) \
