@@ -40,8 +40,28 @@ echo "ok: the mouth moves as the recording plays ($changed pixels)"
     fail "the left-out columns are not named once: $(cat "$work_dir/stderr.txt")"
 echo "ok: left-out columns named once"
 
-# The jaw is the strongest target whenever it is open: the first row shows it.
-screenshot_window "$settings" "$artifacts_dir/play-dialog.png"
+# The first channel row shows the strongest target of the moment: the jaw while it is open, the
+# blink (0.2) while it is shut. Its cell, sampled over a loop of the recording, must show each.
+for target in jawOpen eyeBlinkLeft; do
+    read -r _ cell_x cell_y cell_w cell_h < <(cd "$work_dir" &&
+        "$build_dir/tests/e2e/dialog_probe" --row0 "$target" "$work_dir/row0-$target.png" 2>/dev/null)
+done
+read -r dialog_x dialog_y _ _ <<<"$(client_rect "$settings")"
+shown_jaw=0 shown_blink=0
+for sample in $(seq 16); do
+    screenshot_window "$settings" "$work_dir/dialog.png"
+    convert "$work_dir/dialog.png" -crop "${cell_w}x${cell_h}+${cell_x}+${cell_y}" +repage \
+        "$work_dir/row0.png"
+    jaw_off=$(pixels_differing "$work_dir/row0.png" "$work_dir/row0-jawOpen.png")
+    blink_off=$(pixels_differing "$work_dir/row0.png" "$work_dir/row0-eyeBlinkLeft.png")
+    ((jaw_off == 0)) && shown_jaw=$((shown_jaw + 1))
+    ((blink_off == 0)) && shown_blink=$((shown_blink + 1))
+    sleep 0.25
+done
+cp "$work_dir/dialog.png" "$artifacts_dir/play-dialog.png"
+((shown_jaw > 0 && shown_blink > 0)) ||
+    fail "the first row showed jawOpen in $shown_jaw and eyeBlinkLeft in $shown_blink of 16 samples"
+echo "ok: the first row shows the strongest target (jaw $shown_jaw, blink $shown_blink of 16)"
 
 xdotool windowactivate --sync "$main" key space
 sleep 0.3
