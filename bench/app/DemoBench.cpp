@@ -5,9 +5,10 @@
 // own threads), the spread of frame intervals, the whole process's CPU against that of the
 // frames alone and the peak resident memory; then where a finished frame's time goes and the
 // start view's level of detail against full detail. Run it from the build directory;
-// --full-detail draws the loop at full detail.
+// --full-detail draws the loop at full detail; --turning turns the camera a little every frame,
+// as a drag does, through the loop's test of a changed picture (a still picture draws nothing).
 //
-//     demo_bench [seconds] [--full-detail]
+//     demo_bench [seconds] [--full-detail] [--turning]
 #include "BareProcesses.h"
 #include "FrameSplit.h"
 #include "app/MainWindow.h"
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <glm/gtc/matrix_transform.hpp>
 #include <numeric>
 #include <sys/resource.h>
 #include <vector>
@@ -122,9 +124,12 @@ int main(int argc, char** argv) {
     // half weight so the blend does real work.
     double loopSeconds = 10.0;
     bool fullDetail = false;
+    bool turning = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--full-detail") == 0)
             fullDetail = true;
+        else if (std::strcmp(argv[i], "--turning") == 0)
+            turning = true;
         else
             loopSeconds = std::atof(argv[i]);
     }
@@ -136,16 +141,24 @@ int main(int argc, char** argv) {
     QtMessagePump pump(window, [&] { return loopDone; });
     const auto loopStart = Clock::now();
     const double loopCpuStart = processCpuMilliseconds();
-    runFrameLoop(clock, pump, [&](float dt) {
+    // A quarter turn in ten seconds, about the vertical axis through the head.
+    const glm::mat4 turnStep = glm::rotate(glm::mat4(1.0f), 0.0026f, glm::vec3(0.0f, 1.0f, 0.0f));
+    const auto frame = [&](float dt) {
         frameStarts.push_back(millisecondsSince(loopStart));
         const double cpuBefore = threadCpuMilliseconds();
         const auto wallBefore = Clock::now();
         scene.renderFrame(dt);
         renderCpu.push_back(threadCpuMilliseconds() - cpuBefore);
         renderWall.push_back(millisecondsSince(wallBefore));
+        if (turning)
+            scene.camera().transform(turnStep);
         if (frameStarts.back() > loopSeconds * 1000.0)
             loopDone = true;
-    });
+    };
+    if (turning)
+        runFrameLoop(clock, pump, FrameClient{frame, [&] { return scene.pictureChanged(); }});
+    else
+        runFrameLoop(clock, pump, frame);
 
     const double loopCpu = processCpuMilliseconds() - loopCpuStart;
     const double loopWall = millisecondsSince(loopStart);
