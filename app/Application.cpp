@@ -8,14 +8,13 @@
 #include <iostream>
 
 namespace {
-const char* const windowTitle = "[Interactive Demo Application] - Mirelda";
 // The channel list is read by a person: ten times a second is enough, and every refresh costs
 // the widgets a millisecond or two of the frame.
 constexpr float channelListSeconds = 0.1f;
 } // namespace
 
 Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeSource)
-    : window_(std::make_unique<MainWindow>(QString::fromUtf8(windowTitle),
+    : window_(std::make_unique<MainWindow>(QString::fromUtf8(mainWindowTitle),
                                            mainWindowFrameSize.width, mainWindowFrameSize.height)),
       scene_(WindowTarget{window_.get(), width_, height_},
              makeSource ? MorphPath::AllTargets : MorphPath::SevenChannels),

@@ -4,6 +4,9 @@
 
 #include <QWindow>
 
+// The main window's title, for the demo and everything that opens its window.
+inline constexpr const char* mainWindowTitle = "[Interactive Demo Application] - Mirelda";
+
 // The window the head is drawn in: an OpenGL surface, created hidden, with minimize and close
 // buttons but no maximize button. Dragging with the left button and the wheel reach the scene
 // registered in it; closing it posts the quit that ends the frame loop.

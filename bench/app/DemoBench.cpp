@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     const double qtStart = millisecondsSince(stageStart);
 
     stageStart = Clock::now();
-    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"),
-                      mainWindowFrameSize.width, mainWindowFrameSize.height);
+    MainWindow window(QString::fromUtf8(mainWindowTitle), mainWindowFrameSize.width,
+                      mainWindowFrameSize.height);
     const double windowTime = millisecondsSince(stageStart);
 
     stageStart = Clock::now();

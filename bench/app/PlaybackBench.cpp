@@ -143,8 +143,8 @@ void printFigures(const Figures& f) {
 
 int runPosedDemo(int argc, char** argv, double seconds) {
     QApplication application(argc, argv);
-    MainWindow window(QStringLiteral("[Interactive Demo Application] - Mirelda"),
-                      mainWindowFrameSize.width, mainWindowFrameSize.height);
+    MainWindow window(QString::fromUtf8(mainWindowTitle), mainWindowFrameSize.width,
+                      mainWindowFrameSize.height);
     Scene scene(WindowTarget{&window});
     const auto dialog = createSettingsDialog(&window, &scene.channelSet());
     scene.channelSet().setChannelWeight(0.5f, 0);

@@ -81,3 +81,27 @@ load_dialog_layout "$settings"
 select_first_target_of_last_group
 click_in_dialog row0 --repeat 2 --delay 80
 await_error_box 'noSuchTarget' target-missing-from-mesh
+
+fresh_data
+# No display to open, unset or unreachable: one line that says so, status 1, no core dump.
+printf 'Timecode,BlendShapeCount,JawOpen\n10:00:00:00.000,1,0.5\n' >"$work_dir/take.csv"
+for display in unset :97; do
+    for program in mirelda "mirelda-play take.csv" tools/contactsheet; do
+        set +e
+        if [[ "$display" == unset ]]; then
+            (cd "$work_dir" && env -u DISPLAY -u WAYLAND_DISPLAY $build_dir/$program) \
+                >"$work_dir/out.txt" 2>"$work_dir/stderr.txt"
+        else
+            (cd "$work_dir" && env -u WAYLAND_DISPLAY DISPLAY=$display $build_dir/$program) \
+                >"$work_dir/out.txt" 2>"$work_dir/stderr.txt"
+        fi
+        status=$?
+        set -e
+        what="${program%% *} with DISPLAY $display"
+        [[ $status == 1 ]] || fail "$what: exit status $status: $(cat "$work_dir/stderr.txt")"
+        [[ $(wc -l <"$work_dir/stderr.txt") == 1 ]] &&
+            grep -q "no display could be opened (DISPLAY=$display, WAYLAND_DISPLAY=unset).*xvfb-run" \
+                "$work_dir/stderr.txt" || fail "$what: $(cat "$work_dir/stderr.txt")"
+    done
+done
+echo "ok: no display: one line and status 1, for the demo, the player and the picture tools"
