@@ -3,6 +3,7 @@
 #include "GltfAccessors.h"
 #include "ImportError.h"
 #include "VertexNormals.h"
+#include "common/RecordingColumns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,10 +93,12 @@ std::string sanitizedName(std::string name) {
 }
 
 // The mesh's target names: extras.targetNames where it names every target, else
-// "<mesh name>.<index>". A name used again gets ".<index>" appended, and ".<n>" after that until
-// it is free, so every target keeps a name of its own, the same on every import.
+// "<mesh name>.<index>". A name a recording reads as another column (Timecode, HeadYaw, ...)
+// gets " (target)" appended, so that an animation can drive it; `renamed` collects those
+// names as the file gives them. A name used again gets ".<index>" appended, and ".<n>" after that
+// until it is free, so every target keeps a name of its own, the same on every import.
 std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::string& meshName,
-                                     std::size_t count) {
+                                     std::size_t count, std::set<std::string>* renamed = nullptr) {
     std::vector<std::string> names;
     const tinygltf::Value& listed = mesh.extras.Get("targetNames");
     const bool usable = listed.IsArray() && listed.ArrayLen() == count;
@@ -104,6 +107,11 @@ std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::stri
         names.push_back(name && name->IsString() && !name->Get<std::string>().empty()
                             ? sanitizedName(name->Get<std::string>())
                             : meshName + "." + std::to_string(i));
+        if (isReservedRecordingColumn(names.back())) {
+            if (renamed)
+                renamed->insert(names.back());
+            names.back() += reservedNameSuffix;
+        }
     }
     // Names as written are taken first, so a renamed duplicate never takes a written name.
     std::set<std::string> taken(names.begin(), names.end());
@@ -168,9 +176,10 @@ class SceneReader {
             if (primitive.mode < 0 || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
                 fail(what + ": unknown mode " + std::to_string(primitive.mode));
             contents_.primitives.push_back(
-                {meshName,
-                 readPrimitive(primitive, what, targetNames(mesh, label, primitive.targets.size()),
-                               world)});
+                {meshName, readPrimitive(primitive, what,
+                                         targetNames(mesh, label, primitive.targets.size(),
+                                                     &contents_.renamedTargets),
+                                         world)});
         }
     }
 

@@ -117,9 +117,11 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     summary.ignoredTextures = model.textures.size();
     summary.ignoredImages = model.images.size();
     summary.ignoredSkins = model.skins.size();
-    // Sampled before anything is written, so that a broken animation leaves the output alone.
-    result.animations = sampleMorphAnimations(model);
-    summary.ignoredAnimations = model.animations.size() - result.animations.size();
+    MorphAnimations animations = readMorphAnimations(model);
+    result.animations = std::move(animations.animations);
+    summary.skippedAnimations = std::move(animations.skipped);
+    summary.ignoredAnimations =
+        model.animations.size() - result.animations.size() - summary.skippedAnimations.size();
 
     AssembledHead head = assembleHead(scene.primitives);
     if (head.mesh.targets.empty())
@@ -127,6 +129,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
                           "shape keys, as Blender does when it applies modifiers)");
     MorphableMesh staticMesh = assembleStatic(scene.primitives);
     scene.primitives.clear();
+    summary.renamedTargets = {scene.renamedTargets.begin(), scene.renamedTargets.end()};
     summary.head.assembledVertices = head.mesh.vertexCount();
     summary.staticMesh.assembledVertices = staticMesh.vertexCount();
 
@@ -174,7 +177,6 @@ ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory
         convertGltf(readModelFile(model), model.parent_path(), ExternalFiles::Read);
     imported.summary.model = model;
     writeImportedModel(imported, outputDirectory);
-    imported.summary.animationFiles = writeMorphAnimations(imported.animations, outputDirectory);
     imported.summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return imported.summary;
