@@ -119,6 +119,7 @@ TEST(MorphAnimations, AnAnimationThatCannotBeARecordingIsSkippedAndNamedTheModel
         std::string name;
         std::vector<float> times, weights;
         std::string interpolation, reason;
+        bool byteTimes = false;
     } cases[]{
         {"Short", keys, std::vector<float>(10, 0.5f), "LINEAR",
          "channel 0: 10 weights for 5 keyframes of 3 targets"},
@@ -127,11 +128,21 @@ TEST(MorphAnimations, AnAnimationThatCannotBeARecordingIsSkippedAndNamedTheModel
         // Would be 6e10 frames: refused before a single one is sampled.
         {"Forever", {0, 1, 2, 3, 1e9f}, fifteen, "LINEAR", "longer than a recording's timecodes"},
         {"TwoDays", {0, 1, 2, 3, 172800}, fifteen, "LINEAR", "(a day)"},
+        {"Bytes", keys, fifteen, "LINEAR",
+         "channel 0 input (accessor 11): keyframe times must be floats, not normalized unsigned "
+         "bytes",
+         true},
     };
     for (const auto& c : cases) {
         GltfModelBuilder builder = makeTestHead({.rings = 6, .segments = 8, .targetCount = 3});
         builder.addWeightAnimation("Good", 0, {0, 1}, {0, 0, 0, 1, 1, 1});
         builder.addWeightAnimation(c.name, 0, c.times, c.weights, c.interpolation);
+        if (c.byteTimes) {
+            const std::uint8_t bytes[] = {0, 64, 128, 192, 255};
+            builder.model().animations.back().samplers[0].input =
+                builder.addAccessor(bytes, sizeof bytes, 5, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
+                                    TINYGLTF_TYPE_SCALAR, /*normalized=*/true);
+        }
         const ImportedModel model = converted(builder);
         EXPECT_THAT(fileNames(model.animations), testing::ElementsAre("Good.csv")) << c.name;
         ASSERT_EQ(model.summary.skippedAnimations.size(), 1u) << c.name;

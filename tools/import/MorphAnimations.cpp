@@ -27,6 +27,12 @@ constexpr std::uintmax_t maxWeightChars = 13;
     throw ImportError(fault);
 }
 
+std::string numberText(float value) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : "?";
+}
+
 Interpolation interpolationOf(const std::string& name, const std::string& what) {
     if (name.empty() || name == "LINEAR")
         return Interpolation::Linear;
@@ -92,7 +98,7 @@ class AnimationSampler {
                    const std::string& what) {
         WeightCurve shape;
         shape.interpolation = interpolationOf(sampler.interpolation, what);
-        shape.times = readFloats(model_, sampler.input, 1, what + " input");
+        shape.times = readFloatScalars(model_, sampler.input, "keyframe times", what + " input");
         if (shape.times.empty() || shape.times.front() < 0.0f)
             fail(what + ": the keyframe times must start at 0 or later");
         if (std::adjacent_find(shape.times.begin(), shape.times.end(),
@@ -141,7 +147,7 @@ class AnimationSampler {
                 duration = std::max(duration, c.curve.times.back());
         const double lastFrame = std::floor(double(duration) * animationFramesPerSecond + 1e-6);
         if (lastFrame >= double(maxAnimationFrames))
-            fail("it lasts " + std::to_string(duration) +
+            fail("it lasts " + numberText(duration) +
                  " s, longer than a recording's timecodes count (a day)");
         MorphAnimation animation;
         animation.columns = names_;
