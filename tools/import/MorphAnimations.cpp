@@ -306,9 +306,9 @@ MorphAnimations readMorphAnimations(const tinygltf::Model& model, std::uintmax_t
         try {
             animation = AnimationSampler(model).sample(source, what);
             if (animation && animation->maxTextBytes() > byteLimit - bytes)
-                fail("with the animations before it, its recording would pass the import's "
-                     "limit of " +
-                     sizeText(byteLimit) + " of recordings");
+                fail(std::string(bytes > 0 ? "with the animations before it, its" : "its") +
+                     " recording would pass the import's limit of " + sizeText(byteLimit) +
+                     " of recordings");
         } catch (const ImportError& error) {
             std::string reason = error.what();
             if (reason.starts_with(what))
