@@ -1,6 +1,7 @@
 #include "common/DataFile.h"
 #include "common/DemoError.h"
 #include "common/LowerCase.h"
+#include "common/RecordingColumns.h"
 #include "play/Recording.h"
 #include "play/Timecode.h"
 
@@ -18,10 +19,6 @@ namespace {
 constexpr std::size_t maxLineBytes = 64 * 1024;
 
 constexpr std::int32_t secondsPerDay = 24 * 60 * 60;
-
-constexpr std::array<std::string_view, 9> rotationNames{
-    "headyaw",     "headpitch",   "headroll",      "lefteyeyaw",  "lefteyepitch",
-    "lefteyeroll", "righteyeyaw", "righteyepitch", "righteyeroll"};
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -130,12 +127,11 @@ class RecordingReader {
             if (std::find(seen.begin(), seen.end(), lower) != seen.end())
                 fail("no header: column \"" + std::string(names[field]) + "\" appears twice");
             seen.push_back(lower);
-            if (lower == "timecode") {
+            if (lower == timecodeColumn) {
                 timecode = field;
-            } else if (lower == "blendshapecount") {
+            } else if (lower == shapeCountColumn) {
                 shapeCount = field;
-            } else if (std::find(rotationNames.begin(), rotationNames.end(), lower) !=
-                       rotationNames.end()) {
+            } else if (isRotationColumn(lower)) {
                 layout_.rotations.push_back(field);
                 recording_.rotationColumns.emplace_back(names[field]);
             } else {

@@ -79,6 +79,27 @@ int GltfModelBuilder::addMesh(std::string name, std::vector<tinygltf::Primitive>
     return static_cast<int>(model_.meshes.size()) - 1;
 }
 
+int GltfModelBuilder::addWeightAnimation(std::string name, int node,
+                                         const std::vector<float>& times,
+                                         const std::vector<float>& weights,
+                                         const std::string& interpolation) {
+    tinygltf::AnimationSampler sampler;
+    sampler.input = addAccessor(times.data(), times.size() * 4, times.size(),
+                                TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR);
+    sampler.output = addAccessor(weights.data(), weights.size() * 4, weights.size(),
+                                 TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR);
+    sampler.interpolation = interpolation;
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = node;
+    channel.target_path = "weights";
+    tinygltf::Animation& animation = model_.animations.emplace_back();
+    animation.name = std::move(name);
+    animation.samplers.push_back(sampler);
+    animation.channels.push_back(channel);
+    return static_cast<int>(model_.animations.size()) - 1;
+}
+
 int GltfModelBuilder::addNode(int mesh, int parent) {
     tinygltf::Node node;
     node.mesh = mesh;

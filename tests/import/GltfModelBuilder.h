@@ -22,6 +22,11 @@ class GltfModelBuilder {
     // A mesh; with targetNames, extras.targetNames lists them as exporters do.
     int addMesh(std::string name, std::vector<tinygltf::Primitive> primitives,
                 const std::vector<std::string>& targetNames = {});
+    // An animation of node `node`'s morph weights from one sampler: float keyframe times and
+    // float weights (targets times keyframes, times three for a cubic spline); returns its index.
+    int addWeightAnimation(std::string name, int node, const std::vector<float>& times,
+                           const std::vector<float>& weights,
+                           const std::string& interpolation = "LINEAR");
     // A node instancing `mesh` (-1: none); a root node of the scene unless it has a parent.
     int addNode(int mesh, int parent = -1);
 

@@ -4,6 +4,7 @@
 // large for 16-bit indices, and the faults a user's file may have.
 #include "ModelImporter.h"
 
+#include "DirectorySnapshot.h"
 #include "GltfModelBuilder.h"
 #include "ImportError.h"
 #include "MeshImages.h"
@@ -271,18 +272,6 @@ TEST(ModelImporter, GroupsArkitNamesByPrefixInFaceOrderAndOthersByMesh) {
         EXPECT_EQ(groups[g].name, expected[g].name);
         EXPECT_EQ(groups[g].targetNames, expected[g].targetNames) << groups[g].name;
     }
-}
-
-// Every file in the directory with its bytes.
-std::map<fs::path, std::string> snapshot(const fs::path& directory) {
-    std::map<fs::path, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path()] = entry.is_regular_file()
-                                  ? std::string(std::istreambuf_iterator<char>(in), {})
-                                  : std::string("<directory>");
-    }
-    return files;
 }
 
 TEST(ModelImporter, RefusesBrokenFilesWithTheirFaultAndLeavesTheOutputAsItWas) {

@@ -1,6 +1,7 @@
 #include "DracoDecoding.h"
 
 #include "GltfAccessors.h"
+#include "GltfBuffers.h"
 #include "ImportError.h"
 
 #include <cstring>
@@ -39,15 +40,11 @@ std::unique_ptr<draco::Mesh> decodeMesh(const tinygltf::Model& model, int viewIn
     if (viewIndex < 0 || static_cast<std::size_t>(viewIndex) >= model.bufferViews.size())
         throw ImportError(what + ": buffer view " + std::to_string(viewIndex) + " does not exist");
     const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(viewIndex)];
-    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-        throw ImportError(what + ": buffer " + std::to_string(view.buffer) + " does not exist");
-    const std::vector<unsigned char>& data =
-        model.buffers[static_cast<std::size_t>(view.buffer)].data;
-    if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
-        throw ImportError(what + ": the compressed data lies outside its buffer");
+    const std::span<const unsigned char> data = bufferBytes(
+        model, view.buffer, view.byteOffset, view.byteLength, what, "the compressed data");
 
     draco::DecoderBuffer buffer;
-    buffer.Init(reinterpret_cast<const char*>(data.data() + view.byteOffset), view.byteLength);
+    buffer.Init(reinterpret_cast<const char*>(data.data()), data.size());
     draco::Decoder decoder;
     auto decoded = decoder.DecodeMeshFromBuffer(&buffer);
     if (!decoded.ok())

@@ -10,15 +10,11 @@
 Framing frameHead(const MorphableMesh& head) {
     glm::vec3 low(std::numeric_limits<float>::max());
     glm::vec3 high(std::numeric_limits<float>::lowest());
-    const auto include = [&](const std::vector<glm::vec3>& positions) {
-        for (const glm::vec3& p : positions) {
-            low = glm::min(low, p);
-            high = glm::max(high, p);
+    for (const VertexStream& stream : head.streams)
+        for (std::size_t v = 0; isPoint(stream.kind) && v < stream.vertexCount(); ++v) {
+            low = glm::min(low, stream.vec3(v));
+            high = glm::max(high, stream.vec3(v));
         }
-    };
-    include(head.positions);
-    for (const MeshTarget& target : head.targets)
-        include(target.positions);
     const glm::vec3 size = high - low;
     // The tighter of the two fits; a head flat in both x and y is fitted by its depth.
     float scale = std::numeric_limits<float>::infinity();
@@ -37,11 +33,7 @@ Framing frameHead(const MorphableMesh& head) {
 }
 
 void applyFraming(MorphableMesh& mesh, const Framing& framing) {
-    const auto move = [&](std::vector<glm::vec3>& positions) {
-        for (glm::vec3& p : positions)
-            p = p * framing.scale + framing.offset;
-    };
-    move(mesh.positions);
-    for (MeshTarget& target : mesh.targets)
-        move(target.positions);
+    for (VertexStream& stream : mesh.streams)
+        for (std::size_t v = 0; isPoint(stream.kind) && v < stream.vertexCount(); ++v)
+            stream.setVec3(v, stream.vec3(v) * framing.scale + framing.offset);
 }

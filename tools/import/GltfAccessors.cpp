@@ -1,5 +1,6 @@
 #include "GltfAccessors.h"
 
+#include "GltfBuffers.h"
 #include "ImportError.h"
 
 #include <algorithm>
@@ -45,12 +46,9 @@ const std::uint8_t* viewBytes(const Model& model, int viewIndex, std::size_t off
     if (viewIndex < 0 || static_cast<std::size_t>(viewIndex) >= model.bufferViews.size())
         fail(what, "buffer view " + std::to_string(viewIndex) + " does not exist");
     const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(viewIndex)];
-    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-        fail(what, "buffer " + std::to_string(view.buffer) + " does not exist");
-    const std::vector<unsigned char>& buffer =
-        model.buffers[static_cast<std::size_t>(view.buffer)].data;
-    if (!fits(view.byteOffset, view.byteLength, buffer.size()))
-        fail(what, "buffer view " + std::to_string(viewIndex) + " lies outside its buffer");
+    const std::span<const unsigned char> bytes =
+        bufferBytes(model, view.buffer, view.byteOffset, view.byteLength, what,
+                    "buffer view " + std::to_string(viewIndex));
     if (count == 0)
         return nullptr;
     const std::size_t span =
@@ -60,7 +58,7 @@ const std::uint8_t* viewBytes(const Model& model, int viewIndex, std::size_t off
             : (count - 1) * stride + elementBytes;
     if (!fits(offset, span, view.byteLength))
         fail(what, "accessor reads past the end of buffer view " + std::to_string(viewIndex));
-    return buffer.data() + view.byteOffset + offset;
+    return bytes.data() + offset;
 }
 
 template <typename In> float toFloat(In value, bool normalized) {
@@ -111,6 +109,30 @@ void decode(int componentType, const std::uint8_t* bytes, std::size_t count, std
     default:
         return decodeRun<Out, float>(bytes, count, stride, components, normalized, out);
     }
+}
+
+std::string componentTypeName(const Accessor& accessor) {
+    const char* name = nullptr;
+    switch (accessor.componentType) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE:
+        name = "byte";
+        break;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+        name = "unsigned byte";
+        break;
+    case TINYGLTF_COMPONENT_TYPE_SHORT:
+        name = "short";
+        break;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+        name = "unsigned short";
+        break;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
+        name = "unsigned int";
+        break;
+    default:
+        return "component type " + std::to_string(accessor.componentType) + " value";
+    }
+    return (accessor.normalized ? "normalized " : "") + std::string(name);
 }
 
 const Accessor& accessorAt(const Model& model, int index, const std::string& what) {
@@ -203,6 +225,15 @@ std::vector<float> readFloats(const Model& model, int index, int components,
         if (!std::isfinite(value))
             fail(what + " (accessor " + std::to_string(index) + ")", "a value is not finite");
     return values;
+}
+
+std::vector<float> readFloatScalars(const Model& model, int index, const std::string& kind,
+                                    const std::string& what) {
+    const Accessor& accessor = accessorAt(model, index, what);
+    if (accessor.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT)
+        fail(what + " (accessor " + std::to_string(index) + ")",
+             kind + " must be floats, not " + componentTypeName(accessor) + "s");
+    return readFloats(model, index, 1, what);
 }
 
 std::vector<std::uint32_t> readIndices(const Model& model, int index, std::size_t limit,

@@ -16,6 +16,11 @@ inline constexpr std::size_t maxAccessorElements = std::size_t{1} << 25;
 std::vector<float> readFloats(const tinygltf::Model& model, int index, int components,
                               const std::string& what);
 
+// A scalar accessor of float components only, as keyframe times must be (`kind` says what they
+// are in the message).
+std::vector<float> readFloatScalars(const tinygltf::Model& model, int index,
+                                    const std::string& kind, const std::string& what);
+
 // A scalar accessor of unsigned integers (triangle indices), every value below `limit`.
 std::vector<std::uint32_t> readIndices(const tinygltf::Model& model, int index, std::size_t limit,
                                        const std::string& what);

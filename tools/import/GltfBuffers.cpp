@@ -79,3 +79,14 @@ std::vector<tinygltf::Buffer> loadBuffers(const json& buffers, const GltfContain
     }
     return loaded;
 }
+
+std::span<const unsigned char> bufferBytes(const tinygltf::Model& model, int buffer,
+                                           std::size_t offset, std::size_t length,
+                                           const std::string& what, const std::string& subject) {
+    if (buffer < 0 || static_cast<std::size_t>(buffer) >= model.buffers.size())
+        throw ImportError(what + ": buffer " + std::to_string(buffer) + " does not exist");
+    const std::vector<unsigned char>& data = model.buffers[static_cast<std::size_t>(buffer)].data;
+    if (offset > data.size() || length > data.size() - offset)
+        throw ImportError(what + ": " + subject + " lies outside its buffer");
+    return std::span<const unsigned char>(data).subspan(offset, length);
+}

@@ -3,8 +3,11 @@
 #include "GltfContainer.h"
 #include "GltfDocument.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <span>
+#include <string>
 #include <tiny_gltf.h>
 #include <vector>
 
@@ -16,3 +19,9 @@ std::vector<tinygltf::Buffer> loadBuffers(const nlohmann::json& buffers,
                                           const GltfContainer& container,
                                           const std::filesystem::path& folder,
                                           ExternalFiles externalFiles);
+
+// `length` bytes from `offset` in buffer `buffer`, checked to exist: else ImportError
+// "<what>: buffer <n> does not exist" or "<what>: <subject> lies outside its buffer".
+std::span<const unsigned char> bufferBytes(const tinygltf::Model& model, int buffer,
+                                           std::size_t offset, std::size_t length,
+                                           const std::string& what, const std::string& subject);

@@ -4,6 +4,7 @@
 #include "GltfBuffers.h"
 #include "GltfContainer.h"
 #include "ImportError.h"
+#include "JsonIntegers.h"
 #include "MeshoptDecoding.h"
 
 #include <algorithm>
@@ -164,6 +165,7 @@ tinygltf::Model parseGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     const GltfContainer container = splitGltf(bytes);
     json document = parseJson(container.json);
     refuseUnreadableExtensions(document);
+    refuseInexactIntegers(document);
 
     // Buffers are loaded here, where every file read is contained. Images are not read at all
     // (Mirelda shades procedurally): only their number is kept, for the summary.

@@ -3,6 +3,7 @@
 #include "GltfAccessors.h"
 #include "ImportError.h"
 #include "VertexNormals.h"
+#include "common/RecordingColumns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,10 +93,12 @@ std::string sanitizedName(std::string name) {
 }
 
 // The mesh's target names: extras.targetNames where it names every target, else
-// "<mesh name>.<index>". A name used again gets ".<index>" appended, and ".<n>" after that until
-// it is free, so every target keeps a name of its own, the same on every import.
+// "<mesh name>.<index>". A name a recording reads as another column (Timecode, HeadYaw, ...)
+// gets " (target)" appended, so that an animation can drive it; `renamed` collects those
+// names as the file gives them. A name used again gets ".<index>" appended, and ".<n>" after that
+// until it is free, so every target keeps a name of its own, the same on every import.
 std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::string& meshName,
-                                     std::size_t count) {
+                                     std::size_t count, std::set<std::string>* renamed = nullptr) {
     std::vector<std::string> names;
     const tinygltf::Value& listed = mesh.extras.Get("targetNames");
     const bool usable = listed.IsArray() && listed.ArrayLen() == count;
@@ -104,6 +107,11 @@ std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::stri
         names.push_back(name && name->IsString() && !name->Get<std::string>().empty()
                             ? sanitizedName(name->Get<std::string>())
                             : meshName + "." + std::to_string(i));
+        if (isReservedRecordingColumn(names.back())) {
+            if (renamed)
+                renamed->insert(names.back());
+            names.back() += reservedNameSuffix;
+        }
     }
     // Names as written are taken first, so a renamed duplicate never takes a written name.
     std::set<std::string> taken(names.begin(), names.end());
@@ -168,9 +176,10 @@ class SceneReader {
             if (primitive.mode < 0 || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
                 fail(what + ": unknown mode " + std::to_string(primitive.mode));
             contents_.primitives.push_back(
-                {meshName,
-                 readPrimitive(primitive, what, targetNames(mesh, label, primitive.targets.size()),
-                               world)});
+                {meshName, readPrimitive(primitive, what,
+                                         targetNames(mesh, label, primitive.targets.size(),
+                                                     &contents_.renamedTargets),
+                                         world)});
         }
     }
 
@@ -201,8 +210,8 @@ class SceneReader {
         vertexSlots_ += slots;
         contents_.verticesRead += vertexCount;
 
-        MorphableMesh mesh;
-        mesh.positions = readVec3s(positionAccessor, vertexCount, what + " POSITION");
+        std::vector<glm::vec3> positions =
+            readVec3s(positionAccessor, vertexCount, what + " POSITION");
         std::vector<std::uint32_t> indices;
         if (primitive.indices >= 0) {
             indices = readIndices(model_, primitive.indices, vertexCount, what + " indices");
@@ -210,6 +219,7 @@ class SceneReader {
             indices.resize(vertexCount);
             std::iota(indices.begin(), indices.end(), 0u);
         }
+        MorphableMesh mesh;
         mesh.indices = triangleList(std::move(indices), primitive.mode);
 
         // Normals computed from positions stand in for missing ones; a target without normal
@@ -221,50 +231,52 @@ class SceneReader {
                         [](const auto& target) { return target.count("NORMAL") > 0; });
         std::optional<PoseNormals> computed;
         if (normalAccessor < 0 || !everyTargetHasNormals)
-            computed.emplace(mesh.positions, mesh.indices);
+            computed.emplace(positions, mesh.indices);
+        std::vector<glm::vec3> normals;
         if (normalAccessor >= 0) {
-            mesh.normals = readVec3s(normalAccessor, vertexCount, what + " NORMAL");
-            for (glm::vec3& normal : mesh.normals)
+            normals = readVec3s(normalAccessor, vertexCount, what + " NORMAL");
+            for (glm::vec3& normal : normals)
                 normal = unitOrFront(normal);
         } else {
-            mesh.normals = computed->restNormals();
+            normals = computed->restNormals();
         }
+        mesh.streams.push_back(vec3Stream(StreamKind::Position, positions));
+        mesh.streams.push_back(vec3Stream(StreamKind::Normal, normals));
+        mesh.streams.push_back(
+            {StreamKind::Glaze, 0, 1,
+             glazeOf(attribute(primitive.attributes, "COLOR_0"), vertexCount, what)});
 
         for (std::size_t k = 0; k < primitive.targets.size(); ++k) {
             const auto& target = primitive.targets[k];
             const std::string targetWhat = what + " target " + std::to_string(k);
-            MeshTarget& out =
-                mesh.targets.emplace_back(MeshTarget{names[k], mesh.positions, mesh.normals});
+            std::vector<glm::vec3> targetPositions = positions;
+            std::vector<glm::vec3> targetNormals = normals;
             if (const int deltas = attribute(target, "POSITION"); deltas >= 0) {
                 const std::vector<glm::vec3> offsets =
                     readVec3s(deltas, vertexCount, targetWhat + " POSITION");
                 for (std::size_t v = 0; v < vertexCount; ++v)
-                    out.positions[v] += offsets[v];
+                    targetPositions[v] += offsets[v];
             }
             if (const int deltas = attribute(target, "NORMAL"); deltas >= 0) {
                 const std::vector<glm::vec3> offsets =
                     readVec3s(deltas, vertexCount, targetWhat + " NORMAL");
                 for (std::size_t v = 0; v < vertexCount; ++v)
-                    out.normals[v] = unitOrFront(out.normals[v] + offsets[v]);
+                    targetNormals[v] = unitOrFront(targetNormals[v] + offsets[v]);
             } else if (attribute(target, "POSITION") >= 0) {
-                for (const auto& [v, normal] : computed->changedNormals(out.positions))
-                    out.normals[v] =
-                        unitOrFront(out.normals[v] + normal - computed->restNormals()[v]);
+                for (const auto& [v, normal] : computed->changedNormals(targetPositions))
+                    targetNormals[v] =
+                        unitOrFront(targetNormals[v] + normal - computed->restNormals()[v]);
             }
+            mesh.targetNames.push_back(names[k]);
+            mesh.streams.push_back(vec3Stream(StreamKind::TargetPosition, targetPositions, k));
+            mesh.streams.push_back(vec3Stream(StreamKind::TargetNormal, targetNormals, k));
         }
-        mesh.glaze = glazeOf(attribute(primitive.attributes, "COLOR_0"), vertexCount, what);
         transform(mesh, world);
         // Finite inputs can still overflow: a delta added to a far position, a huge transform.
-        const auto finite = [](const std::vector<glm::vec3>& positions) {
-            return std::all_of(positions.begin(), positions.end(), [](const glm::vec3& p) {
-                return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-            });
-        };
-        bool allFinite = finite(mesh.positions);
-        for (const MeshTarget& target : mesh.targets)
-            allFinite = allFinite && finite(target.positions);
-        if (!allFinite)
-            fail(what + ": positions overflow at the node's transform");
+        for (const VertexStream& stream : mesh.streams)
+            if (isPoint(stream.kind) && !std::all_of(stream.values.begin(), stream.values.end(),
+                                                     [](float x) { return std::isfinite(x); }))
+                fail(what + ": positions overflow at the node's transform");
         return mesh;
     }
 
@@ -292,15 +304,12 @@ class SceneReader {
     static void transform(MorphableMesh& mesh, const glm::dmat4& world) {
         const glm::mat4 toWorld(world);
         const glm::mat3 normalMatrix(glm::transpose(glm::inverse(glm::dmat3(world))));
-        const auto move = [&](std::vector<glm::vec3>& positions, std::vector<glm::vec3>& normals) {
-            for (glm::vec3& p : positions)
-                p = glm::vec3(toWorld * glm::vec4(p, 1.0f));
-            for (glm::vec3& n : normals)
-                n = unitOrFront(normalMatrix * n);
-        };
-        move(mesh.positions, mesh.normals);
-        for (MeshTarget& target : mesh.targets)
-            move(target.positions, target.normals);
+        for (VertexStream& stream : mesh.streams)
+            for (std::size_t v = 0; isPoint(stream.kind) && v < stream.vertexCount(); ++v)
+                stream.setVec3(v, glm::vec3(toWorld * glm::vec4(stream.vec3(v), 1.0f)));
+        for (VertexStream& stream : mesh.streams)
+            for (std::size_t v = 0; isDirection(stream.kind) && v < stream.vertexCount(); ++v)
+                stream.setVec3(v, unitOrFront(normalMatrix * stream.vec3(v)));
         // A mirroring transform turns the triangles' winding; turn it back.
         if (glm::determinant(glm::dmat3(world)) < 0.0)
             for (std::size_t t = 0; t + 2 < mesh.indices.size(); t += 3)

@@ -3,6 +3,7 @@
 #include "MorphableMesh.h"
 
 #include <cstddef>
+#include <set>
 #include <string>
 #include <tiny_gltf.h>
 #include <vector>
@@ -13,7 +14,8 @@ inline constexpr std::size_t maxVertexSlots = std::size_t{1} << 24;
 
 // One triangle primitive of the scene at its node's world transform. Its targets are absolute
 // (rest pose plus the file's deltas) and named as the mesh names them (extras.targetNames), else
-// "<mesh name>.<index>", an unnamed mesh being "mesh<index>".
+// "<mesh name>.<index>", an unnamed mesh being "mesh<index>"; a name that a recording reserves
+// for another column (Timecode, BlendShapeCount, HeadYaw, ...) gets reservedNameSuffix.
 struct ScenePrimitive {
     std::string meshName; // the glTF mesh's name, empty for an unnamed one
     MorphableMesh mesh;
@@ -25,7 +27,11 @@ struct SceneContents {
     std::size_t skippedPrimitives = 0; // points and lines
     std::size_t verticesRead = 0;
     std::vector<ScenePrimitive> primitives;
+    std::set<std::string> renamedTargets; // names a recording reserves, as the file gives them
 };
+
+// Appended to a target name that a recording reads as another column.
+inline constexpr const char* reservedNameSuffix = " (target)";
 
 // A vertex whose COLOR_0 has red, green and blue all at least this (white, as eyes and teeth are
 // painted) is glazed; any other colour, or none, is skin. Alpha does not count.

@@ -1,3 +1,4 @@
+#include "GltfScene.h"
 #include "ModelImporter.h"
 #include "common/JoinedNames.h"
 
@@ -44,6 +45,10 @@ std::string formatSummary(const ImportSummary& s) {
         << joinedNames(
                {s.targetNames.begin(), s.targetNames.begin() + static_cast<std::ptrdiff_t>(own)})
         << "\n";
+    if (!s.renamedTargets.empty())
+        out << "Renamed " << counted(s.renamedTargets.size(), "target")
+            << " a recording reads as its own column, adding \"" << reservedNameSuffix
+            << "\": " << joinedNames(s.renamedTargets) << "\n";
     if (!s.paddingNames.empty())
         out << "Padded to " << importedChannelCount << " channels with "
             << counted(s.paddingNames.size(), "rest-pose target")

@@ -1,59 +1,86 @@
 #include "MeshAssembly.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
 
-// Appends `part`'s triangles to `into`, indices moved past the vertices already there.
-void appendTriangles(MorphableMesh& into, const MorphableMesh& part) {
-    const auto base = static_cast<std::uint32_t>(into.positions.size());
-    for (const std::uint32_t index : part.indices)
-        into.indices.push_back(base + index);
-    into.positions.insert(into.positions.end(), part.positions.begin(), part.positions.end());
-    into.normals.insert(into.normals.end(), part.normals.begin(), part.normals.end());
-    into.glaze.insert(into.glaze.end(), part.glaze.begin(), part.glaze.end());
+// Where a part's share of the assembled stream `key` comes from: its stream of the same kind
+// (and target name), else, for a target it lacks, its rest stream; null: zeros.
+VertexStream* partStream(MorphableMesh& part, const VertexStream& key,
+                         const std::vector<std::string>& targetNames, bool& own) {
+    own = true;
+    for (VertexStream& stream : part.streams)
+        if (stream.kind == key.kind && (!isTargetStream(key.kind) ||
+                                        part.targetNames[stream.target] == targetNames[key.target]))
+            return &stream;
+    own = false;
+    if (isTargetStream(key.kind))
+        for (VertexStream& stream : part.streams)
+            if (stream.kind == restKind(key.kind))
+                return &stream;
+    return nullptr;
+}
+
+// Every part's streams in one mesh, the parts' triangles after one another. A part's own target
+// streams are moved, not copied: each is needed once.
+MorphableMesh merged(const std::vector<MorphableMesh*>& parts,
+                     const std::vector<std::string>& targetNames) {
+    MorphableMesh mesh;
+    mesh.targetNames = targetNames;
+    for (const MorphableMesh* part : parts)
+        for (const VertexStream& stream : part->streams)
+            if (!isTargetStream(stream.kind) &&
+                std::none_of(mesh.streams.begin(), mesh.streams.end(),
+                             [&](const VertexStream& s) { return s.kind == stream.kind; }))
+                mesh.streams.push_back({stream.kind, 0, stream.width, {}});
+    for (std::size_t target = 0; target < targetNames.size(); ++target)
+        for (const StreamKind kind : {StreamKind::TargetPosition, StreamKind::TargetNormal})
+            mesh.streams.push_back({kind, target, 3, {}});
+
+    for (MorphableMesh* part : parts) {
+        const auto base = static_cast<std::uint32_t>(mesh.vertexCount());
+        const std::size_t vertices = part->vertexCount();
+        for (const std::uint32_t index : part->indices)
+            mesh.indices.push_back(base + index);
+        for (VertexStream& stream : mesh.streams) {
+            bool own = false;
+            VertexStream* from = partStream(*part, stream, targetNames, own);
+            if (from == nullptr)
+                stream.values.resize(stream.values.size() + vertices * stream.width, 0.0f);
+            else if (own && isTargetStream(stream.kind) && stream.values.empty())
+                stream.values = std::move(from->values);
+            else
+                stream.values.insert(stream.values.end(), from->values.begin(), from->values.end());
+        }
+    }
+    return mesh;
 }
 
 } // namespace
 
 AssembledHead assembleHead(std::vector<ScenePrimitive>& primitives) {
     AssembledHead head;
+    std::vector<std::string> targetNames;
     std::map<std::string, std::size_t> slotOf;
-    for (const ScenePrimitive& primitive : primitives)
-        for (const MeshTarget& target : primitive.mesh.targets)
-            if (slotOf.emplace(target.name, head.mesh.targets.size()).second) {
-                head.mesh.targets.push_back({target.name, {}, {}});
+    std::vector<MorphableMesh*> parts;
+    for (ScenePrimitive& primitive : primitives) {
+        for (const std::string& name : primitive.mesh.targetNames)
+            if (slotOf.emplace(name, targetNames.size()).second) {
+                targetNames.push_back(name);
                 head.targetMeshes.push_back(primitive.meshName);
             }
-
-    for (ScenePrimitive& primitive : primitives) {
-        MorphableMesh& part = primitive.mesh;
-        if (part.targets.empty())
-            continue;
-        for (MeshTarget& target : head.mesh.targets) {
-            MeshTarget* own = nullptr;
-            for (MeshTarget& candidate : part.targets)
-                if (candidate.name == target.name)
-                    own = &candidate;
-            const auto append = [](std::vector<glm::vec3>& into, std::vector<glm::vec3>& from,
-                                   bool mayTake) {
-                if (into.empty() && mayTake)
-                    into = std::move(from);
-                else
-                    into.insert(into.end(), from.begin(), from.end());
-            };
-            append(target.positions, own ? own->positions : part.positions, own != nullptr);
-            append(target.normals, own ? own->normals : part.normals, own != nullptr);
-        }
-        appendTriangles(head.mesh, part);
+        if (!primitive.mesh.targetNames.empty())
+            parts.push_back(&primitive.mesh);
     }
+    head.mesh = merged(parts, targetNames);
     return head;
 }
 
-MorphableMesh assembleStatic(const std::vector<ScenePrimitive>& primitives) {
-    MorphableMesh mesh;
-    for (const ScenePrimitive& primitive : primitives)
-        if (primitive.mesh.targets.empty())
-            appendTriangles(mesh, primitive.mesh);
-    return mesh;
+MorphableMesh assembleStatic(std::vector<ScenePrimitive>& primitives) {
+    std::vector<MorphableMesh*> parts;
+    for (ScenePrimitive& primitive : primitives)
+        if (primitive.mesh.targetNames.empty())
+            parts.push_back(&primitive.mesh);
+    return merged(parts, {});
 }

@@ -16,5 +16,6 @@ struct AssembledHead {
 // The targets' data is moved out of the primitives.
 AssembledHead assembleHead(std::vector<ScenePrimitive>& primitives);
 
-// The static mesh: every primitive without morph targets, in one mesh.
-MorphableMesh assembleStatic(const std::vector<ScenePrimitive>& primitives);
+// The static mesh: every primitive without morph targets, in one mesh. Each stream kind any
+// part has is in the result; a part without one gives zeros there.
+MorphableMesh assembleStatic(std::vector<ScenePrimitive>& primitives);

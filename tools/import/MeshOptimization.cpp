@@ -11,30 +11,17 @@
 
 namespace {
 
-// Every per-vertex array of the mesh: the rest pose and each target's positions and normals.
-template <typename Visit> void forEachStream(MorphableMesh& mesh, Visit visit) {
-    visit(mesh.positions);
-    visit(mesh.normals);
-    for (MeshTarget& target : mesh.targets) {
-        visit(target.positions);
-        visit(target.normals);
-    }
-}
-
-// Applies a meshoptimizer remap table (old vertex -> new vertex, ~0u for dropped ones).
+// Applies a meshoptimizer remap table (old vertex -> new vertex, ~0u for dropped ones) to the
+// indices and every stream.
 void remap(MorphableMesh& mesh, const std::vector<unsigned int>& table, std::size_t newCount) {
     meshopt_remapIndexBuffer(mesh.indices.data(), mesh.indices.data(), mesh.indices.size(),
                              table.data());
-    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) {
-        std::vector<glm::vec3> moved(newCount);
-        meshopt_remapVertexBuffer(moved.data(), stream.data(), stream.size(), sizeof(glm::vec3),
-                                  table.data());
-        stream = std::move(moved);
-    });
-    std::vector<float> glaze(newCount);
-    meshopt_remapVertexBuffer(glaze.data(), mesh.glaze.data(), mesh.glaze.size(), sizeof(float),
-                              table.data());
-    mesh.glaze = std::move(glaze);
+    for (VertexStream& stream : mesh.streams) {
+        std::vector<float> moved(newCount * stream.width);
+        meshopt_remapVertexBuffer(moved.data(), stream.values.data(), stream.vertexCount(),
+                                  stream.width * sizeof(float), table.data());
+        stream.values = std::move(moved);
+    }
 }
 
 std::size_t usedVertices(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
@@ -53,7 +40,7 @@ std::size_t usedVertices(const std::vector<std::uint32_t>& indices, std::size_t 
 std::vector<std::uint32_t> simplified(const MorphableMesh& mesh, std::size_t targetIndexCount,
                                       bool sloppy) {
     std::vector<std::uint32_t> out(mesh.indices.size());
-    const float* positions = &mesh.positions[0].x;
+    const float* positions = mesh.stream(StreamKind::Position).values.data();
     const std::size_t count =
         sloppy ? meshopt_simplifySloppy(out.data(), mesh.indices.data(), mesh.indices.size(),
                                         positions, mesh.vertexCount(), sizeof(glm::vec3),
@@ -70,24 +57,20 @@ std::vector<std::uint32_t> simplified(const MorphableMesh& mesh, std::size_t tar
 void weldVertices(MorphableMesh& mesh) {
     // meshoptimizer's multi-stream remap takes at most 16 streams, two targets' worth short of
     // a 52-target face: vertices are compared here by the bits of all their streams instead.
-    std::vector<const std::vector<glm::vec3>*> streams;
-    forEachStream(mesh, [&](std::vector<glm::vec3>& stream) { streams.push_back(&stream); });
     const auto hashOf = [&](std::uint32_t v) {
         std::uint64_t hash = 1469598103934665603ull;
-        for (const auto* stream : streams) {
-            std::uint32_t bits[3];
-            std::memcpy(bits, &(*stream)[v], sizeof bits);
-            for (const std::uint32_t word : bits)
+        for (const VertexStream& stream : mesh.streams)
+            for (std::size_t c = 0; c < stream.width; ++c) {
+                std::uint32_t word;
+                std::memcpy(&word, &stream.values[v * stream.width + c], sizeof word);
                 hash = (hash ^ word) * 1099511628211ull;
-        }
-        hash ^= mesh.glaze[v] > 0.0f ? 1u : 0u;
+            }
         return static_cast<std::size_t>(hash ^ (hash >> 29));
     };
     const auto equal = [&](std::uint32_t a, std::uint32_t b) {
-        if (mesh.glaze[a] != mesh.glaze[b])
-            return false;
-        for (const auto* stream : streams)
-            if (std::memcmp(&(*stream)[a], &(*stream)[b], sizeof(glm::vec3)) != 0)
+        for (const VertexStream& stream : mesh.streams)
+            if (std::memcmp(&stream.values[a * stream.width], &stream.values[b * stream.width],
+                            stream.width * sizeof(float)) != 0)
                 return false;
         return true;
     };

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-// Merges vertices equal in position, normal and every target (glTF splits vertices at texture
-// seams, which the demo does not use) and drops vertices no triangle uses.
+// Merges vertices equal in every stream, bit for bit (glTF splits vertices at texture seams,
+// which the demo does not use), and drops vertices no triangle uses.
 void weldVertices(MorphableMesh& mesh);
 
 // Simplifies a mesh of more than `maxVertices` vertices until it has at most that many. The

@@ -1,5 +1,6 @@
 #include "MeshoptDecoding.h"
 
+#include "GltfBuffers.h"
 #include "ImportError.h"
 
 #include <meshoptimizer.h>
@@ -18,18 +19,16 @@ struct CompressedView {
     std::string filter = "NONE";
 };
 
+// Exact by now: refuseInexactIntegers has seen every number here.
 std::size_t sizeField(const tinygltf::Value& object, const char* name, const std::string& what,
                       bool required) {
     const tinygltf::Value& value = object.Get(name);
-    if (!value.IsNumber() && !value.IsInt()) {
+    if (!value.IsInt()) {
         if (required)
             throw ImportError(what + ": \"" + name + "\" is missing");
         return 0;
     }
-    const double number = value.GetNumberAsDouble();
-    if (!(number >= 0.0 && number <= static_cast<double>(maxDecodedBytes)))
-        throw ImportError(what + ": \"" + name + "\" is out of range");
-    return static_cast<std::size_t>(number);
+    return static_cast<std::size_t>(value.Get<int>());
 }
 
 CompressedView describe(const tinygltf::Value& extension, const std::string& what) {
@@ -101,21 +100,21 @@ void decodeMeshoptViews(tinygltf::Model& model) {
         const CompressedView view = describe(found->second, what);
         checkShape(view, what);
 
-        if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-            throw ImportError(what + ": buffer " + std::to_string(view.buffer) + " does not exist");
-        const std::vector<unsigned char>& source =
-            model.buffers[static_cast<std::size_t>(view.buffer)].data;
-        if (view.byteOffset > source.size() || view.byteLength > source.size() - view.byteOffset)
-            throw ImportError(what + ": the compressed data lies outside its buffer");
+        const std::span<const unsigned char> compressed = bufferBytes(
+            model, view.buffer, view.byteOffset, view.byteLength, what, "the compressed data");
 
         const std::size_t bytes = view.count * view.byteStride;
         if (target.buffer < 0 || static_cast<std::size_t>(target.buffer) >= model.buffers.size())
             throw ImportError(what + ": buffer " + std::to_string(target.buffer) +
                               " does not exist");
-        if (bytes > target.byteLength || target.byteOffset > maxDecodedBytes ||
+        if (target.byteOffset > maxDecodedBytes ||
             target.byteLength > maxDecodedBytes - target.byteOffset)
-            throw ImportError(what + ": " + std::to_string(view.count) + " elements of " +
-                              std::to_string(view.byteStride) + " bytes do not fit the view");
+            throw ImportError(what + ": the view is larger than the importer decodes");
+        if (bytes != target.byteLength)
+            throw ImportError(what + ": count " + std::to_string(view.count) + " of " +
+                              std::to_string(view.byteStride) + "-byte elements makes " +
+                              std::to_string(bytes) + " bytes, the view holds " +
+                              std::to_string(target.byteLength));
         std::vector<unsigned char>& destination =
             model.buffers[static_cast<std::size_t>(target.buffer)].data;
         const std::size_t end = target.byteOffset + target.byteLength;
@@ -126,9 +125,6 @@ void decodeMeshoptViews(tinygltf::Model& model) {
 
         // Decoded into a copy first: the compressed data may share the target's buffer.
         std::vector<unsigned char> decoded(bytes);
-        const std::vector<unsigned char> compressed(
-            source.begin() + static_cast<std::ptrdiff_t>(view.byteOffset),
-            source.begin() + static_cast<std::ptrdiff_t>(view.byteOffset + view.byteLength));
         if (bytes > 0 && decode(view, decoded.data(), compressed.data()) != 0)
             throw ImportError(what + ": the compressed data is damaged");
         if (destination.size() < end)

@@ -24,15 +24,14 @@ namespace fs = std::filesystem;
 
 // Seven floats a vertex, as the generated head writes them: the position, then the normal as
 // four floats, w being the glaze (1 glazed, 0 skin), which the targets share with the rest pose.
-std::vector<float> vertexFloats(const std::vector<glm::vec3>& positions,
-                                const std::vector<glm::vec3>& normals,
-                                const std::vector<float>& glaze) {
+std::vector<float> vertexFloats(const VertexStream& positions, const VertexStream& normals,
+                                const VertexStream& glaze) {
     std::vector<float> floats;
-    floats.reserve(positions.size() * 7);
-    for (std::size_t v = 0; v < positions.size(); ++v) {
-        const glm::vec3& p = positions[v];
-        const glm::vec3& n = normals[v];
-        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, glaze[v]});
+    floats.reserve(positions.vertexCount() * 7);
+    for (std::size_t v = 0; v < positions.vertexCount(); ++v) {
+        const glm::vec3 p = positions.vec3(v);
+        const glm::vec3 n = normals.vec3(v);
+        floats.insert(floats.end(), {p.x, p.y, p.z, n.x, n.y, n.z, glaze.values[v]});
     }
     return floats;
 }
@@ -45,25 +44,18 @@ std::vector<std::int32_t> indexList(const std::vector<std::uint32_t>& indices) {
 void prepareMesh(MorphableMesh& mesh, const Framing& framing, ImportedMeshCounts& counts) {
     reduceVertices(mesh, static_cast<std::size_t>(maxMeshVertices));
     applyFraming(mesh, framing);
-    const auto finite = [](const glm::vec3& p) {
-        return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-    };
-    bool allFinite = std::all_of(mesh.positions.begin(), mesh.positions.end(), finite);
-    for (const MeshTarget& target : mesh.targets)
-        allFinite =
-            allFinite && std::all_of(target.positions.begin(), target.positions.end(), finite);
-    if (!allFinite)
-        throw ImportError("positions overflow when the model is scaled to the head's size");
+    for (const VertexStream& stream : mesh.streams)
+        if (isPoint(stream.kind) && !std::all_of(stream.values.begin(), stream.values.end(),
+                                                 [](float x) { return std::isfinite(x); }))
+            throw ImportError("positions overflow when the model is scaled to the head's size");
     counts.writtenVertices = mesh.vertexCount();
     counts.writtenTriangles = mesh.indices.size() / 3;
 }
 
 // Rest-pose targets that fill the demo's seven channels, named so that they sort after the
 // model's own and say what they are.
-std::vector<std::string> paddingNames(const std::vector<MeshTarget>& targets) {
-    std::set<std::string> taken;
-    for (const MeshTarget& target : targets)
-        taken.insert(target.name);
+std::vector<std::string> paddingNames(const std::vector<std::string>& targets) {
+    std::set<std::string> taken(targets.begin(), targets.end());
     std::vector<std::string> names;
     for (int n = 1; taken.size() + names.size() < importedChannelCount; ++n) {
         std::string name = "~unused " + std::to_string(n);
@@ -77,9 +69,9 @@ std::vector<std::string> paddingNames(const std::vector<MeshTarget>& targets) {
 // degenerate triangle, which covers no pixel.
 MorphableMesh invisibleTriangle() {
     MorphableMesh mesh;
-    mesh.positions.assign(3, framedCentre);
-    mesh.normals.assign(3, glm::vec3(0.0f, 0.0f, 1.0f));
-    mesh.glaze.assign(3, 0.0f);
+    mesh.streams.push_back(vec3Stream(StreamKind::Position, {3, framedCentre}));
+    mesh.streams.push_back(vec3Stream(StreamKind::Normal, {3, glm::vec3(0.0f, 0.0f, 1.0f)}));
+    mesh.streams.push_back({StreamKind::Glaze, 0, 1, {0.0f, 0.0f, 0.0f}});
     mesh.indices = {0, 1, 2};
     return mesh;
 }
@@ -87,14 +79,20 @@ MorphableMesh invisibleTriangle() {
 MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh) {
     MeshFileImage image;
     image.vertexCount = static_cast<std::int32_t>(head.vertexCount());
-    image.baseVertices = vertexFloats(head.positions, head.normals, head.glaze);
-    for (const MeshTarget& target : head.targets) {
-        image.targetNames.push_back(target.name);
-        image.targetBlocks.push_back(vertexFloats(target.positions, target.normals, head.glaze));
+    const VertexStream& glaze = head.stream(StreamKind::Glaze);
+    image.baseVertices =
+        vertexFloats(head.stream(StreamKind::Position), head.stream(StreamKind::Normal), glaze);
+    for (std::size_t target = 0; target < head.targetNames.size(); ++target) {
+        image.targetNames.push_back(head.targetNames[target]);
+        image.targetBlocks.push_back(vertexFloats(head.stream(StreamKind::TargetPosition, target),
+                                                  head.stream(StreamKind::TargetNormal, target),
+                                                  glaze));
     }
     image.indices = indexList(head.indices);
     image.staticVertexCount = static_cast<std::int32_t>(staticMesh.vertexCount());
-    image.staticVertices = vertexFloats(staticMesh.positions, staticMesh.normals, staticMesh.glaze);
+    image.staticVertices =
+        vertexFloats(staticMesh.stream(StreamKind::Position), staticMesh.stream(StreamKind::Normal),
+                     staticMesh.stream(StreamKind::Glaze));
     image.staticIndices = indexList(staticMesh.indices);
     return image;
 }
@@ -117,16 +115,19 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     summary.ignoredTextures = model.textures.size();
     summary.ignoredImages = model.images.size();
     summary.ignoredSkins = model.skins.size();
-    // Sampled before anything is written, so that a broken animation leaves the output alone.
-    result.animations = sampleMorphAnimations(model);
-    summary.ignoredAnimations = model.animations.size() - result.animations.size();
+    MorphAnimations animations = readMorphAnimations(model);
+    result.animations = std::move(animations.animations);
+    summary.skippedAnimations = std::move(animations.skipped);
+    summary.ignoredAnimations =
+        model.animations.size() - result.animations.size() - summary.skippedAnimations.size();
 
     AssembledHead head = assembleHead(scene.primitives);
-    if (head.mesh.targets.empty())
+    if (head.mesh.targetNames.empty())
         throw ImportError("the model has no morph targets (an exporter may have dropped the "
                           "shape keys, as Blender does when it applies modifiers)");
     MorphableMesh staticMesh = assembleStatic(scene.primitives);
     scene.primitives.clear();
+    summary.renamedTargets = {scene.renamedTargets.begin(), scene.renamedTargets.end()};
     summary.head.assembledVertices = head.mesh.vertexCount();
     summary.staticMesh.assembledVertices = staticMesh.vertexCount();
 
@@ -145,16 +146,12 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
         prepareMesh(staticMesh, framing, summary.staticMesh);
     }
 
-    std::vector<std::string> modelTargets;
-    for (const MeshTarget& target : head.mesh.targets)
-        modelTargets.push_back(target.name);
-    result.groups = groupTargets(modelTargets, head.targetMeshes);
+    result.groups = groupTargets(head.mesh.targetNames, head.targetMeshes);
     summary.groupCount = result.groups.size();
-    summary.paddingNames = paddingNames(head.mesh.targets);
+    summary.paddingNames = paddingNames(head.mesh.targetNames);
     for (const std::string& name : summary.paddingNames)
-        head.mesh.targets.push_back({name, head.mesh.positions, head.mesh.normals});
-    for (const MeshTarget& target : head.mesh.targets)
-        summary.targetNames.push_back(target.name);
+        head.mesh.addRestPoseTarget(name);
+    summary.targetNames = head.mesh.targetNames;
 
     result.meshFile = meshFileImage(head.mesh, staticMesh);
     orderForVertexCache(result.meshFile);
@@ -174,7 +171,6 @@ ImportSummary importModel(const fs::path& model, const fs::path& outputDirectory
         convertGltf(readModelFile(model), model.parent_path(), ExternalFiles::Read);
     imported.summary.model = model;
     writeImportedModel(imported, outputDirectory);
-    imported.summary.animationFiles = writeMorphAnimations(imported.animations, outputDirectory);
     imported.summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return imported.summary;

@@ -9,8 +9,9 @@
 // Primitives with morph targets become the head (merged, targets matched by name), the others
 // the static mesh; both are welded, reduced to 16-bit indices where needed, put in vertex-cache
 // order and framed like the generated head. Animations that drive morph weights become
-// recordings the player plays (MorphAnimations.h); materials, textures, skins and other
-// animations are ignored. A fault throws ImportError and leaves the output directory as it was.
+// recordings the player plays (MorphAnimations.h), an animation that cannot be one skipped with
+// a warning; materials, textures, skins and other animations are ignored. A fault throws
+// ImportError, and nothing in the output directory has then changed.
 
 #include "GltfDocument.h"
 #include "MorphAnimations.h"
@@ -48,12 +49,16 @@ struct ImportSummary {
     bool staticMeshMissing = false;        // the model had none: one degenerate triangle stands in
     std::vector<std::string> targetNames;  // as written, the padding at the end
     std::vector<std::string> paddingNames; // targets equal to the rest pose
+    // Targets named as a recording's own columns (Timecode, HeadYaw, ...), as the file names
+    // them; written with reservedNameSuffix.
+    std::vector<std::string> renamedTargets;
     std::size_t groupCount = 0;
     std::size_t ignoredMaterials = 0;
     std::size_t ignoredTextures = 0;
     std::size_t ignoredImages = 0;
     std::size_t ignoredSkins = 0;
-    std::size_t ignoredAnimations = 0;
+    std::size_t ignoredAnimations = 0;                 // without morph weights
+    std::vector<std::string> skippedAnimations;        // one warning line each, saying why
     std::vector<std::filesystem::path> animationFiles; // empty until written
     double seconds = 0.0;
 };
@@ -72,9 +77,11 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes,
                           const std::filesystem::path& baseDirectory,
                           ExternalFiles externalFiles = ExternalFiles::Read);
 
-// Reads the model file, converts it and writes both files under outputDirectory (created as
-// needed) through temporary files renamed at the end. Throws ImportError naming the fault;
-// outputDirectory is then as it was.
+// Reads the model file, converts it and writes the mesh and group files and the animations
+// under outputDirectory (created as needed) as one change (ImportOutput.h): temporary files
+// renamed into place at the end, animations an earlier import wrote there and this one does not
+// removed. Throws ImportError naming the fault; outputDirectory is then as it was, byte for
+// byte.
 ImportSummary importModel(const std::filesystem::path& model,
                           const std::filesystem::path& outputDirectory);
 

@@ -4,6 +4,8 @@
 #include "GltfScene.h"
 #include "ImportError.h"
 #include "common/LowerCase.h"
+#include "model/DataFilePair.h"
+#include "model/FileTransaction.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,18 +14,23 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <system_error>
-#include <unistd.h>
+#include <ostream>
+#include <set>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Past this many samples (frames times columns) an animation is not a face performance.
-constexpr std::size_t maxSamples = std::size_t{1} << 25;
-
+// The longest a weight's text can be once clamped to 0..1: "1.1754944e-38".
+constexpr std::uintmax_t maxWeightChars = 13;
 [[noreturn]] void fail(const std::string& fault) {
     throw ImportError(fault);
+}
+
+std::string numberText(float value) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : "?";
 }
 
 Interpolation interpolationOf(const std::string& name, const std::string& what) {
@@ -91,7 +98,7 @@ class AnimationSampler {
                    const std::string& what) {
         WeightCurve shape;
         shape.interpolation = interpolationOf(sampler.interpolation, what);
-        shape.times = readFloats(model_, sampler.input, 1, what + " input");
+        shape.times = readFloatScalars(model_, sampler.input, "keyframe times", what + " input");
         if (shape.times.empty() || shape.times.front() < 0.0f)
             fail(what + ": the keyframe times must start at 0 or later");
         if (std::adjacent_find(shape.times.begin(), shape.times.end(),
@@ -139,18 +146,16 @@ class AnimationSampler {
             if (!c.curve.times.empty())
                 duration = std::max(duration, c.curve.times.back());
         const double lastFrame = std::floor(double(duration) * animationFramesPerSecond + 1e-6);
-        if (lastFrame * double(columns_.size()) > double(maxSamples))
-            fail("it lasts " + std::to_string(duration) + " s, too long to sample");
+        if (lastFrame >= double(maxAnimationFrames))
+            fail("it lasts " + numberText(duration) +
+                 " s, longer than a recording's timecodes count (a day)");
         MorphAnimation animation;
         animation.columns = names_;
         animation.frameCount = static_cast<std::size_t>(lastFrame) + 1;
-        animation.weights.reserve(animation.frameCount * columns_.size());
-        for (std::size_t frame = 0; frame < animation.frameCount; ++frame) {
-            const auto seconds = static_cast<float>(double(frame) / animationFramesPerSecond);
-            for (const Column& c : columns_)
-                animation.weights.push_back(c.curve.times.empty() ? c.constant
-                                                                  : c.curve.at(seconds));
-        }
+        for (const Column& c : columns_)
+            animation.curves.push_back(c.curve.times.empty()
+                                           ? WeightCurve{Interpolation::Step, {0.0f}, {c.constant}}
+                                           : c.curve);
         return animation;
     }
 
@@ -185,10 +190,58 @@ class AnimationSampler {
     std::map<std::string, std::size_t> indexOf_;
 };
 
-std::string formatWeight(float weight) {
+std::string sizeText(std::uintmax_t bytes) {
+    return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MB"
+                                  : std::to_string(bytes) + " bytes";
+}
+
+void appendWeight(std::string& row, float weight) {
     char text[32];
     const auto [end, error] = std::to_chars(text, text + sizeof text, weight);
-    return error == std::errc() ? std::string(text, end) : "0";
+    row.append(1, ',');
+    if (error == std::errc())
+        row.append(text, end);
+    else
+        row.append(1, '0');
+}
+
+// Only letters, digits, '.', '_' and '-', never a leading dot, and a ".csv" name: what the
+// importer writes, and so all that it removes again.
+bool isAnimationFileName(const std::string& name) {
+    return name.size() > 4 && name.ends_with(".csv") && safeFileStem(name) == name;
+}
+
+// File stems unique in any letter case (a file system may not tell "Take" from "take"): a
+// taken stem gets "-<n>", the smallest n that neither the model's own names nor an earlier
+// suffix took.
+void assignFileNames(std::vector<MorphAnimation>& animations,
+                     const std::vector<std::string>& fallbacks) {
+    std::vector<std::string> stems;
+    std::set<std::string> taken;
+    for (std::size_t a = 0; a < animations.size(); ++a) {
+        std::string stem = safeFileStem(animations[a].name);
+        stems.push_back(stem.empty() ? fallbacks[a] : stem);
+        taken.insert(lowerCase(stems.back()));
+    }
+    std::set<std::string> used;
+    for (std::size_t a = 0; a < animations.size(); ++a) {
+        std::string stem = stems[a];
+        for (int n = 1; used.contains(lowerCase(stem)) ||
+                        (stem != stems[a] && taken.contains(lowerCase(stem)));
+             ++n)
+            stem = stems[a] + "-" + std::to_string(n);
+        used.insert(lowerCase(stem));
+        animations[a].fileName = stem + ".csv";
+    }
+}
+
+std::vector<std::string> readAnimationList(const fs::path& path) {
+    std::vector<std::string> names;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (isAnimationFileName(line))
+            names.push_back(line);
+    return names;
 }
 
 } // namespace
@@ -224,87 +277,102 @@ float WeightCurve::at(float seconds) const {
     return value(key);
 }
 
-std::vector<MorphAnimation> sampleMorphAnimations(const tinygltf::Model& model) {
-    std::vector<MorphAnimation> animations;
-    std::map<std::string, int> stemsUsed;
+float MorphAnimation::weight(std::size_t column, std::size_t frame) const {
+    const auto seconds = static_cast<float>(double(frame) / animationFramesPerSecond);
+    const float value = curves[column].at(seconds);
+    return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
+}
+
+std::uintmax_t MorphAnimation::maxTextBytes() const {
+    std::uintmax_t header = std::string("Timecode,BlendShapeCount\n").size();
+    for (const std::string& column : columns)
+        header += column.size() + 1;
+    const std::uintmax_t row = std::string("00:00:00:00.000,\n").size() +
+                               std::to_string(columns.size()).size() +
+                               columns.size() * (1 + maxWeightChars);
+    return header + row * frameCount;
+}
+
+MorphAnimations readMorphAnimations(const tinygltf::Model& model, std::uintmax_t byteLimit) {
+    MorphAnimations result;
+    std::vector<std::string> fallbacks;
+    std::uintmax_t bytes = 0;
     for (std::size_t a = 0; a < model.animations.size(); ++a) {
         const tinygltf::Animation& source = model.animations[a];
         const std::string fallback = "animation" + std::to_string(a);
-        const std::string what =
-            "animation \"" + (source.name.empty() ? fallback : source.name) + "\"";
+        const std::string name = source.name.empty() ? fallback : source.name;
+        const std::string what = "animation \"" + name + "\"";
         std::optional<MorphAnimation> animation;
         try {
             animation = AnimationSampler(model).sample(source, what);
+            if (animation && animation->maxTextBytes() > byteLimit - bytes)
+                fail(std::string(bytes > 0 ? "with the animations before it, its" : "its") +
+                     " recording would pass the import's limit of " + sizeText(byteLimit) +
+                     " of recordings");
         } catch (const ImportError& error) {
-            const std::string reason = error.what();
-            throw ImportError(reason.starts_with(what) ? reason : what + ": " + reason);
+            std::string reason = error.what();
+            if (reason.starts_with(what))
+                reason.erase(0, what.size() + (reason.starts_with(what + ": ") ? 2 : 1));
+            result.skipped.push_back(what + " skipped: " + reason);
+            continue;
         }
         if (!animation)
             continue;
-        animation->name = source.name.empty() ? fallback : source.name;
-        std::string stem = safeFileStem(animation->name);
-        if (stem.empty())
-            stem = fallback;
-        if (stemsUsed[lowerCase(stem)]++ > 0)
-            stem.append(1, '-').append(std::to_string(a));
-        animation->fileName = stem + ".csv";
-        animations.push_back(std::move(*animation));
+        bytes += animation->maxTextBytes();
+        animation->name = name;
+        fallbacks.push_back(fallback);
+        result.animations.push_back(std::move(*animation));
     }
-    return animations;
+    assignFileNames(result.animations, fallbacks);
+    return result;
 }
 
-std::string encodeAnimationCsv(const MorphAnimation& animation) {
-    std::string text = "Timecode,BlendShapeCount";
+void writeAnimationCsv(const MorphAnimation& animation, std::ostream& out) {
+    std::string row = "Timecode,BlendShapeCount";
     for (const std::string& column : animation.columns)
-        text.append(1, ',').append(column);
-    text += "\n";
+        row.append(1, ',').append(column);
+    row += "\n";
+    out << row;
     const std::string count = std::to_string(animation.columns.size());
-    for (std::size_t frame = 0; frame < animation.frameCount; ++frame) {
+    for (std::size_t frame = 0; frame < animation.frameCount && out; ++frame) {
         const std::size_t stamp = frame + animationFramesPerSecond / 2;
         const std::size_t second = stamp / animationFramesPerSecond;
         char timecode[32];
-        std::snprintf(timecode, sizeof timecode, "%02zu:%02zu:%02zu:%02zu.000", second / 3600 % 24,
+        std::snprintf(timecode, sizeof timecode, "%02zu:%02zu:%02zu:%02zu.000", second / 3600,
                       second / 60 % 60, second % 60, stamp % animationFramesPerSecond);
-        text += timecode;
-        text.append(1, ',').append(count);
+        row.assign(timecode).append(1, ',').append(count);
         for (std::size_t c = 0; c < animation.columns.size(); ++c)
-            text.append(1, ',').append(
-                formatWeight(animation.weights[frame * animation.columns.size() + c]));
-        text += "\n";
+            appendWeight(row, animation.weight(c, frame));
+        row += "\n";
+        out << row;
     }
-    return text;
 }
 
-std::vector<fs::path> writeMorphAnimations(const std::vector<MorphAnimation>& animations,
+std::vector<fs::path> writeMorphAnimations(FileTransaction& transaction,
+                                           const std::vector<MorphAnimation>& animations,
                                            const fs::path& directory) {
-    std::vector<fs::path> written;
-    if (animations.empty())
-        return written;
     const fs::path folder = directory / "data" / "animations";
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder))
-        fail("cannot create " + folder.string() + (error ? ": " + error.message() : ""));
+    const fs::path list = directory / "data" / "meshes" / animationListName;
+    std::set<std::string> writing;
+    for (const MorphAnimation& animation : animations)
+        writing.insert(animation.fileName);
+    // Removed before the new files land: on a file system blind to letter case, "take.csv"
+    // and "Take.csv" are one file.
+    for (const std::string& stale : readAnimationList(list))
+        if (!writing.contains(stale))
+            transaction.remove(folder / stale);
+
+    std::vector<fs::path> written;
+    if (!animations.empty())
+        transaction.makeDirectories(folder);
+    std::string names;
     for (const MorphAnimation& animation : animations) {
         const fs::path file = folder / animation.fileName;
-        const fs::path temporary = file.string() + ".importing-" + std::to_string(::getpid());
-        const std::string text = encodeAnimationCsv(animation);
-        {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.close();
-            if (!out) {
-                fs::remove(temporary, error);
-                fail("cannot write " + temporary.string());
-            }
-        }
-        fs::rename(temporary, file, error);
-        if (error) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            fail("cannot write " + file.string() + ": " + error.message());
-        }
+        transaction.write(file, [&](std::ostream& out) { writeAnimationCsv(animation, out); });
         written.push_back(file);
+        names += animation.fileName + "\n";
     }
+    transaction.makeDirectories(list.parent_path());
+    transaction.write(list, names);
     return written;
 }

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -12,7 +13,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        std::cout << formatSummary(importModel(argv[1], argv[2]));
+        const ImportSummary summary = importModel(argv[1], argv[2]);
+        for (const std::string& warning : summary.skippedAnimations)
+            std::cerr << "mirelda-import: " << argv[1] << ": warning: " << warning << '\n';
+        std::cout << formatSummary(summary);
     } catch (const std::exception& error) {
         std::cerr << "mirelda-import: " << argv[1] << ": " << error.what() << '\n';
         return 1;
