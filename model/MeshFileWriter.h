@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/DetailLevels.h"
+#include "model/HeadTurn.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@ struct MeshFileImage {
     // Coarser levels over the same vertices; written as the optional trailer when either has one.
     DetailChain headDetail;
     DetailChain staticDetail;
+    // How the head turns with the performer; written in the trailer when present.
+    std::optional<HeadTurn> headTurn;
 };
 
 // The little-endian file image. Throws std::invalid_argument when the parts disagree on sizes.

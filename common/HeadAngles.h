@@ -1,0 +1,22 @@
+#pragma once
+
+#include <glm/gtc/quaternion.hpp>
+
+// A face-capture recording's head pose as three angles in radians, and the rotation they make in
+// the head's own axes: +x the head's left, +y up, +z out of the face (a glTF model faces +z the
+// same way). The rotation is yaw about y, then pitch about x, then roll about z, each by the
+// right-hand rule, applied in that order to the head: R = Ry(yaw) Rx(pitch) Rz(roll).
+struct HeadAngles {
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+    float roll = 0.0f;
+};
+
+inline glm::quat headRotation(const HeadAngles& angles) {
+    return glm::angleAxis(angles.yaw, glm::vec3(0.0f, 1.0f, 0.0f)) *
+           glm::angleAxis(angles.pitch, glm::vec3(1.0f, 0.0f, 0.0f)) *
+           glm::angleAxis(angles.roll, glm::vec3(0.0f, 0.0f, 1.0f));
+}
+
+// The angles whose rotation is `rotation` (a unit quaternion); pitch stays within ±π/2.
+HeadAngles headAnglesOf(const glm::quat& rotation);
