@@ -4,6 +4,7 @@
 #include "model/MeshFile.h"
 #include "model/VertexDeclarations.h"
 #include "render/RenderDevice.h"
+#include "render/TargetOffsetsUpload.h"
 
 #include <set>
 
