@@ -38,7 +38,7 @@ struct Recording {
 // clamped to 0..1 (captures overshoot). Throws DemoError naming the file, the line and the fault
 // for a damaged file: no header, a row that does not parse, a timecode earlier than the row
 // before (but for one step across midnight) or more than maxRowGapSeconds after it, a take
-// lasting a day or more, no rows at all or tracking lost on every one; and naming the file when
-// it does not fit in memory.
+// lasting a day or more, no rows at all, or curves with tracking lost on every row; and naming
+// the file when it does not fit in memory.
 inline constexpr double maxRowGapSeconds = 10.0;
 Recording readRecording(const std::filesystem::path& path);
