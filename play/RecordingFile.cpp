@@ -95,6 +95,9 @@ class RecordingReader {
         try {
             return readFile();
         } catch (const std::bad_alloc&) {
+            // What was read goes first, so that the message can be made.
+            rows_ = {};
+            recording_ = {};
             fail("the recording does not fit in memory");
         }
     }
