@@ -1,5 +1,6 @@
 #include "model/LargeFloatBuffer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -18,6 +19,7 @@
 #if defined(__linux__) && !defined(MIRELDA_ADDRESS_SANITIZER)
 #define MIRELDA_POPULATED_MAPPING
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 void LargeFloatRelease::operator()(float* floats) const noexcept {
@@ -47,5 +49,23 @@ LargeFloatBuffer allocateLargeFloats(std::size_t count) {
     if (floats == nullptr)
         throw std::bad_alloc();
     return LargeFloatBuffer(floats, LargeFloatRelease{0});
+#endif
+}
+
+void releaseLargeFloatPages(const LargeFloatBuffer& buffer, const float* floats,
+                            std::size_t count) noexcept {
+#if defined(MIRELDA_POPULATED_MAPPING)
+    if (buffer.get_deleter().mappedBytes == 0 || count == 0)
+        return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(floats);
+    const std::uintptr_t end = begin + count * sizeof(float);
+    const std::uintptr_t first = (begin + page - 1) / page * page, last = end / page * page;
+    if (first < last)
+        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+#else
+    (void)buffer;
+    (void)floats;
+    (void)count;
 #endif
 }

@@ -15,3 +15,9 @@ struct LargeFloatRelease {
 using LargeFloatBuffer = std::unique_ptr<float[], LargeFloatRelease>;
 
 LargeFloatBuffer allocateLargeFloats(std::size_t count);
+
+// Gives the whole pages of floats[0..count), a part of `buffer`, back to the system: they then
+// read as zeros, or (a heap block, which cannot be given back in part) as they were. For data
+// already copied where it is used, so that it is not held twice.
+void releaseLargeFloatPages(const LargeFloatBuffer& buffer, const float* floats,
+                            std::size_t count) noexcept;

@@ -308,16 +308,27 @@ HeadMesh::HeadMesh(std::vector<std::string> targetNames, std::uint32_t targetStr
                   static_cast<std::size_t>(baseStride / 4) * static_cast<std::size_t>(vertexCount)),
       baseFloats_(static_cast<std::int32_t>(baseStride / 4)),
       targetFloats_(static_cast<std::int32_t>(targetStride / 4)), indexCount_(indexCount),
-      indices_(std::move(indices)) {}
+      indices_(std::move(indices)), released_(targetNames_.size(), false) {}
 
 HeadMesh::Target HeadMesh::getTarget(std::int32_t index) const {
     if (index < 0 || index > targetCount_ - 1)
         throw DemoError("the head mesh has no target " + std::to_string(index) + " (it has " +
                         std::to_string(targetCount_) + ")");
+    if (released_[static_cast<std::size_t>(index)])
+        throw DemoError("the head mesh's target " + std::to_string(index) +
+                        " was released once on the GPU");
     const std::size_t offset = static_cast<std::size_t>(targetFloats_) *
                                static_cast<std::size_t>(vertexCount_) *
                                static_cast<std::size_t>(index);
     return {targetNames_[static_cast<std::size_t>(index)], targetData_ + offset};
+}
+
+void HeadMesh::releaseTarget(std::int32_t index) {
+    const Target target = getTarget(index);
+    released_[static_cast<std::size_t>(index)] = true;
+    releaseLargeFloatPages(vertexData_, target.block,
+                           static_cast<std::size_t>(targetFloats_) *
+                               static_cast<std::size_t>(vertexCount_));
 }
 
 StaticMesh::StaticMesh(std::uint32_t vertexCount, std::int32_t stride,

@@ -25,8 +25,12 @@ class HeadMesh {
              std::uint32_t indexCount, std::unique_ptr<std::int32_t[]> indices);
 
     // The name of target `index` and its block; throws DemoError for an index outside
-    // 0..targetCount-1.
+    // 0..targetCount-1 or a target released.
     Target getTarget(std::int32_t index) const;
+    // Gives target `index`'s block back to the system once it is on the GPU, so that the
+    // file's copy and the device's are not both held while the head loads; targetData() then
+    // no longer holds it.
+    void releaseTarget(std::int32_t index);
 
     std::int32_t vertexCount() const { return vertexCount_; }
     std::uint32_t baseStride() const { return baseStride_; }
@@ -52,6 +56,7 @@ class HeadMesh {
     std::int32_t targetFloats_;
     std::uint32_t indexCount_;
     std::unique_ptr<std::int32_t[]> indices_;
+    std::vector<bool> released_;
 };
 
 // The second, non-morphing mesh of the file.

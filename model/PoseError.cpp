@@ -1,5 +1,7 @@
 #include "model/PoseError.h"
 
+#include "model/TriangleGrid.h"
+
 #include <algorithm>
 #include <cmath>
 #include <glm/common.hpp>
@@ -79,113 +81,6 @@ vec3 nearestOnTriangle(const vec3& p, const vec3& a, const vec3& b, const vec3& 
     return {1.0f - v - w, v, w};
 }
 
-constexpr int maxCellsPerAxis = 64;
-
-// The coarse triangles binned by the cells of a uniform grid their bounding boxes overlap.
-class TriangleGrid {
-  public:
-    TriangleGrid(std::span<const std::uint32_t> indices, const MeshPoses& poses) {
-        const std::size_t triangleCount = indices.size() / 3;
-        if (triangleCount == 0)
-            return;
-        low_ = high_ = positionOf(poses, 0, indices[0]);
-        float edges = 0.0f;
-        for (std::size_t t = 0; t < triangleCount; ++t)
-            for (std::size_t corner = 0; corner < 3; ++corner) {
-                const vec3 p = positionOf(poses, 0, indices[3 * t + corner]);
-                low_ = glm::min(low_, p);
-                high_ = glm::max(high_, p);
-                edges += glm::distance(p, positionOf(poses, 0, indices[3 * t + (corner + 1) % 3]));
-            }
-        // About a triangle across a cell, and never more than 64 cells along an axis (huge or
-        // non-finite coordinates, from a damaged model, end up in the outermost cells).
-        const vec3 size = high_ - low_;
-        cell_ = std::max(edges / static_cast<float>(3 * triangleCount),
-                         std::max({size.x, size.y, size.z}) / static_cast<float>(maxCellsPerAxis));
-        cell_ = std::max(cell_, 1e-6f);
-        for (int axis = 0; axis < 3; ++axis)
-            counts_[axis] = cellIndex(size[axis] / cell_, maxCellsPerAxis - 1) + 1;
-        cells_.resize(static_cast<std::size_t>(counts_[0]) * counts_[1] * counts_[2]);
-        for (std::size_t t = 0; t < triangleCount; ++t) {
-            vec3 lo = positionOf(poses, 0, indices[3 * t]), hi = lo;
-            for (std::size_t corner = 1; corner < 3; ++corner) {
-                lo = glm::min(lo, positionOf(poses, 0, indices[3 * t + corner]));
-                hi = glm::max(hi, positionOf(poses, 0, indices[3 * t + corner]));
-            }
-            const glm::ivec3 from = cellOf(lo), to = cellOf(hi);
-            for (int z = from.z; z <= to.z; ++z)
-                for (int y = from.y; y <= to.y; ++y)
-                    for (int x = from.x; x <= to.x; ++x)
-                        cells_[index(x, y, z)].push_back(static_cast<std::uint32_t>(t));
-        }
-    }
-
-    // Calls visit(triangle) for the triangles in the cells exactly `ring` cells from p's cell,
-    // those inside the grid only.
-    template <typename Visit> void forRing(const vec3& p, int ring, Visit visit) const {
-        if (cells_.empty())
-            return;
-        const glm::ivec3 centre = cellOf(p);
-        const glm::ivec3 low = glm::max(centre - ring, glm::ivec3(0));
-        const glm::ivec3 high = glm::min(centre + ring, counts_ - 1);
-        for (int z = low.z; z <= high.z; ++z)
-            for (int y = low.y; y <= high.y; ++y) {
-                // Inside the shell's faces only its two x ends lie on it.
-                const bool face = std::abs(z - centre.z) == ring || std::abs(y - centre.y) == ring;
-                const int step = face || ring == 0 ? 1 : 2 * ring;
-                for (int x = centre.x - ring; x <= centre.x + ring; x += step)
-                    if (x >= low.x && x <= high.x)
-                        for (std::uint32_t triangle : cells_[index(x, y, z)])
-                            visit(triangle);
-            }
-    }
-    // The ring beyond which p's search has covered the whole grid.
-    int lastRing(const vec3& p) const {
-        const glm::ivec3 centre = cellOf(p);
-        const glm::ivec3 reach = glm::max(centre, counts_ - 1 - centre);
-        return std::max({reach.x, reach.y, reach.z});
-    }
-
-    // How far p lies from every cell outside `ring` cells of its own: no triangle not yet
-    // visited can be nearer. Where the block reaches the grid's edge nothing lies beyond.
-    float searchedReach(const vec3& p, int ring) const {
-        const glm::ivec3 centre = cellOf(p);
-        float reach = std::numeric_limits<float>::infinity();
-        for (int axis = 0; axis < 3; ++axis) {
-            if (centre[axis] - ring > 0)
-                reach =
-                    std::min(reach, p[axis] - (low_[axis] +
-                                               static_cast<float>(centre[axis] - ring) * cell_));
-            if (centre[axis] + ring < counts_[axis] - 1)
-                reach = std::min(reach, low_[axis] +
-                                            static_cast<float>(centre[axis] + ring + 1) * cell_ -
-                                            p[axis]);
-        }
-        return reach;
-    }
-
-  private:
-    // Within 0..last; a coordinate out of any range (far away, not a number) goes to an end.
-    static int cellIndex(float cells, int last) {
-        if (cells >= static_cast<float>(last))
-            return last;
-        return cells >= 0.0f ? static_cast<int>(cells) : 0;
-    }
-    glm::ivec3 cellOf(const vec3& p) const {
-        const vec3 c = (p - low_) / cell_;
-        return {cellIndex(c.x, counts_.x - 1), cellIndex(c.y, counts_.y - 1),
-                cellIndex(c.z, counts_.z - 1)};
-    }
-    std::size_t index(int x, int y, int z) const {
-        return (static_cast<std::size_t>(z) * counts_[1] + y) * counts_[0] + x;
-    }
-
-    vec3 low_{0.0f}, high_{0.0f};
-    float cell_ = 1.0f;
-    glm::ivec3 counts_{0};
-    std::vector<std::vector<std::uint32_t>> cells_;
-};
-
 } // namespace
 
 PoseMotion poseMotion(const MeshPoses& poses) {
@@ -203,6 +98,9 @@ PoseMotion poseMotion(const MeshPoses& poses) {
 std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
                               std::span<const std::uint32_t> coarseIndices, const MeshPoses& poses,
                               const PoseMotion& motion) {
+    // A trailing partial triangle is no triangle: nothing of it is read.
+    fullIndices = fullIndices.first(fullIndices.size() - fullIndices.size() % 3);
+    coarseIndices = coarseIndices.first(coarseIndices.size() - coarseIndices.size() % 3);
     const std::size_t vertexCount = poses.vertexCount;
     std::vector<float> errors(vertexCount, 0.0f);
     if (poses.positions.empty())

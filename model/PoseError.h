@@ -26,7 +26,8 @@ PoseMotion poseMotion(const MeshPoses& poses);
 // rest, to the nearest point of the level's triangles in its own connected part, and followed to
 // that point in every pose, where the distance along the vertex's normal counts: a level
 // simplified at rest can fold where a target moves the skin unevenly (the lips, the lids). Vertices
-// no triangle uses get 0; one whose whole part vanished gets infinity.
+// no triangle uses get 0; one whose whole part vanished gets infinity. A trailing partial
+// triangle of either list is left out.
 std::vector<float> poseErrors(std::span<const std::int32_t> fullIndices,
                               std::span<const std::uint32_t> coarseIndices, const MeshPoses& poses,
                               const PoseMotion& motion);

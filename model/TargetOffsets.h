@@ -1,12 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
-
-class HeadMesh;
-class RenderDevice;
 
 // The most targets the all-targets shader weighs at once: its weight array holds this many, which
 // with its other constants fills the 16 KB every OpenGL 4.5 device allows a uniform block.
@@ -23,6 +17,7 @@ inline constexpr std::int32_t maxTargetsAtOnce = 4000;
 // - `runs`: per vertex, where its texels start in `offsets` and how many there are.
 // An offset is left out when its position moves less than a hundred-thousandth of the head's
 // size and its normal turns less than 1e-4: invisible even with every target at full weight.
+// Packed by model/TargetOffsetsPacking.h, uploaded by render/TargetOffsetsUpload.h.
 struct TargetOffsets {
     std::int32_t runs;
     std::int32_t offsets;
@@ -30,10 +25,3 @@ struct TargetOffsets {
     // Drawn with the base stream alone: a position and a normal.
     std::int32_t vertexDeclaration;
 };
-
-// The textures for the head's targets in the order of the names given (each name's last block
-// in the file, as the seven-channel path has it). Nothing when there are more than
-// maxTargetsAtOnce targets or the offsets would not fit the device's largest buffer texture.
-std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
-                                                const std::vector<std::string>& targetOrder,
-                                                RenderDevice& device);

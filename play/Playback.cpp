@@ -1,5 +1,6 @@
 #include "play/Playback.h"
 
+#include "common/DemoError.h"
 #include "common/JoinedNames.h"
 #include "common/LowerCase.h"
 
@@ -9,6 +10,16 @@
 
 Playback::Playback(Recording recording, const std::vector<std::string>& targetNames)
     : recording_(std::move(recording)), targetCount_(targetNames.size()) {
+    const std::size_t columns = recording_.columns.size();
+    const std::size_t poses = columns == 0 ? 0 : recording_.poses.size() / columns;
+    if (recording_.poseOfRow.size() != recording_.times.size() ||
+        recording_.poses.size() != poses * columns ||
+        std::any_of(recording_.poseOfRow.begin(), recording_.poseOfRow.end(),
+                    [&](std::uint32_t pose) { return columns != 0 && pose >= poses; }))
+        throw DemoError("a recording of " + std::to_string(recording_.times.size()) + " rows, " +
+                        std::to_string(recording_.poseOfRow.size()) + " row poses and " +
+                        std::to_string(recording_.poses.size()) + " weights in " +
+                        std::to_string(columns) + " columns cannot be played");
     // The first target of a name wins, as lookups by name do elsewhere.
     std::map<std::string, std::int32_t> byLowerName;
     for (std::size_t target = 0; target < targetNames.size(); ++target)
@@ -42,6 +53,8 @@ void Playback::advance(double dt) {
 void Playback::pose(std::vector<float>& targetWeights) const {
     targetWeights.assign(targetCount_, 0.0f);
     const std::vector<double>& times = recording_.times;
+    if (times.empty())
+        return; // nothing recorded: the rest pose
     const std::size_t columns = recording_.columns.size();
     // The last row at or before the playhead, and how far the playhead is towards the next.
     const auto after = std::upper_bound(times.begin(), times.end(), time_);
@@ -51,8 +64,8 @@ void Playback::pose(std::vector<float>& targetWeights) const {
     const double span = times[next] - times[row];
     const auto blend =
         span > 0.0 ? static_cast<float>(std::clamp((time_ - times[row]) / span, 0.0, 1.0)) : 0.0f;
-    const float* from = recording_.weights.data() + row * columns;
-    const float* to = recording_.weights.data() + next * columns;
+    const std::span<const float> from = recording_.rowWeights(row);
+    const std::span<const float> to = recording_.rowWeights(next);
     for (std::size_t column = 0; column < columns; ++column) {
         const std::int32_t target = targetOfColumn_[column];
         if (target >= 0)

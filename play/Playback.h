@@ -8,9 +8,10 @@
 // A recording bound to a head's morph targets and played in a loop: each column drives the
 // target of the same name in any letter case (EyeBlinkLeft drives eyeBlinkLeft). Time comes
 // from outside, as the seconds each frame took, so a slow frame skips ahead and never slows
-// the recording down.
+// the recording down. An empty recording plays the rest pose.
 class Playback {
   public:
+    // Throws DemoError for a recording whose rows, poses and weights disagree.
     Playback(Recording recording, const std::vector<std::string>& targetNames);
 
     // What the binding leaves out, each said once: columns that match no target, and the

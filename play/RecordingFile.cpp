@@ -10,7 +10,10 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <limits>
+#include <new>
 #include <optional>
+#include <set>
 #include <string_view>
 
 namespace {
@@ -26,6 +29,31 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
+}
+
+// A field as a message quotes it: control characters (a NUL would end the message where it is
+// shown) written as \xNN.
+std::string quoted(std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    const auto end =
+        std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 2).ptr;
+    return std::string(text, end);
 }
 
 std::vector<std::string_view> splitFields(std::string_view line) {
@@ -61,6 +89,24 @@ class RecordingReader {
     explicit RecordingReader(const std::filesystem::path& path) : path_(path) {}
 
     Recording read() {
+        try {
+            return readFile();
+        } catch (const std::bad_alloc&) {
+            // What was read goes first, so that the message can be made.
+            rows_ = {};
+            recording_ = {};
+            fail("the recording does not fit in memory");
+        }
+    }
+
+  private:
+    // A row as read, before the frame rate is known.
+    struct Row {
+        Timecode timecode;
+        std::size_t line;
+    };
+
+    Recording readFile() {
         if (const auto reason = whyNotARegularFile(path_))
             throw DemoError(path_.string() + ": cannot open recording: " + *reason);
         std::ifstream in(path_, std::ios::binary);
@@ -82,15 +128,17 @@ class RecordingReader {
             throw DemoError(path_.string() + ": cannot read recording");
         if (!headerRead)
             fail("no header: the file is empty");
-        if (timecodes_.empty())
+        if (rows_.empty())
             fail("the recording has no rows");
+        if (!anyTracked_ && !layout_.weights.empty())
+            fail("tracking was lost on every row: nothing to play");
         finishTimes();
         return std::move(recording_);
     }
 
-  private:
-    [[noreturn]] void fail(const std::string& fault) const {
-        throw DemoError(path_.string() + ":" + std::to_string(lineNumber_) + ": " + fault);
+    [[noreturn]] void fail(const std::string& fault) const { failAt(lineNumber_, fault); }
+    [[noreturn]] void failAt(std::size_t line, const std::string& fault) const {
+        throw DemoError(path_.string() + ":" + std::to_string(line) + ": " + fault);
     }
 
     bool nextLine(std::istream& in, std::string& line) {
@@ -101,6 +149,11 @@ class RecordingReader {
             any = true;
             if (c == '\n')
                 break;
+            if (c == '\r') { // CR LF, or a CR alone as old Mac tools end lines
+                if (in.peek() == '\n')
+                    in.get();
+                break;
+            }
             if (line.size() == maxLineBytes) {
                 ++lineNumber_;
                 fail("the line is longer than " + std::to_string(maxLineBytes) + " bytes");
@@ -119,14 +172,13 @@ class RecordingReader {
         const std::vector<std::string_view> names = splitFields(line);
         std::optional<std::size_t> timecode;
         std::optional<std::size_t> shapeCount;
-        std::vector<std::string> seen;
+        std::set<std::string> seen;
         for (std::size_t field = 0; field < names.size(); ++field) {
             const std::string lower = lowerCase(names[field]);
             if (lower.empty())
                 fail("no header: column " + std::to_string(field + 1) + " has no name");
-            if (std::find(seen.begin(), seen.end(), lower) != seen.end())
-                fail("no header: column \"" + std::string(names[field]) + "\" appears twice");
-            seen.push_back(lower);
+            if (!seen.insert(lower).second)
+                fail("no header: column " + quoted(names[field]) + " appears twice");
             if (lower == timecodeColumn) {
                 timecode = field;
             } else if (lower == shapeCountColumn) {
@@ -153,17 +205,16 @@ class RecordingReader {
         };
         auto timecode = parseTimecode(field(layout_.timecode));
         if (!timecode)
-            fail("\"" + std::string(field(layout_.timecode)) +
-                 "\" is not a timecode (HH:MM:SS:FF.fff)");
+            fail(quoted(field(layout_.timecode)) + " is not a timecode (HH:MM:SS:FF.fff)");
         timecode->secondOfDay += pastMidnight_ ? secondsPerDay : 0;
-        if (!timecodes_.empty() && timecode->before(timecodes_.back())) {
+        if (!rows_.empty() && timecode->before(rows_.back().timecode)) {
             // The time of day starts again at midnight; a take lasts less than a day, so it
             // crosses midnight once at most.
-            const bool crossesMidnight = !pastMidnight_ &&
-                                         timecodes_.back().secondOfDay >= secondsPerDay - 3600 &&
-                                         timecode->secondOfDay < 3600;
+            const bool crossesMidnight =
+                !pastMidnight_ && rows_.back().timecode.secondOfDay >= secondsPerDay - 3600 &&
+                timecode->secondOfDay < 3600;
             if (!crossesMidnight)
-                fail("timecode " + std::string(field(layout_.timecode)) +
+                fail("timecode " + quoted(field(layout_.timecode)) +
                      " is earlier than the row before");
             pastMidnight_ = true;
             timecode->secondOfDay += secondsPerDay;
@@ -173,50 +224,92 @@ class RecordingReader {
         const auto [end, error] =
             std::from_chars(countText.data(), countText.data() + countText.size(), shapeCount);
         if (error != std::errc() || end != countText.data() + countText.size() || shapeCount < 0)
-            fail("the blendshape count \"" + std::string(countText) + "\" is not a whole number");
-        timecodes_.push_back(*timecode);
+            fail("the blendshape count " + quoted(countText) + " is not a whole number");
+        checkSpan(*timecode);
+        rows_.push_back({*timecode, lineNumber_});
 
-        const std::size_t columns = layout_.weights.size();
         if (shapeCount == 0) {
-            // Tracking lost: hold the pose before, or the rest pose at the start.
-            if (recording_.weights.size() >= columns && !recording_.weights.empty())
-                recording_.weights.insert(recording_.weights.end(),
-                                          recording_.weights.end() - static_cast<long>(columns),
-                                          recording_.weights.end());
-            else
-                recording_.weights.insert(recording_.weights.end(), columns, 0.0f);
+            // Tracking lost: the pose before, or the rest pose at the start, which is made once.
+            if (recording_.poseOfRow.empty())
+                recording_.poses.insert(recording_.poses.end(), layout_.weights.size(), 0.0f);
+            recording_.poseOfRow.push_back(
+                recording_.poseOfRow.empty() ? 0 : recording_.poseOfRow.back());
             return;
         }
         if (fields.size() != layout_.fieldCount)
             fail("the row has " + std::to_string(fields.size()) + " fields, the header " +
                  std::to_string(layout_.fieldCount));
+        const std::size_t pose =
+            layout_.weights.empty() ? 0 : recording_.poses.size() / layout_.weights.size();
+        if (pose > std::numeric_limits<std::uint32_t>::max())
+            fail("more than " + std::to_string(std::numeric_limits<std::uint32_t>::max()) +
+                 " rows");
         for (const std::size_t index : layout_.weights)
-            recording_.weights.push_back(std::clamp(number(fields[index]), 0.0f, 1.0f));
+            recording_.poses.push_back(std::clamp(number(fields[index]), 0.0f, 1.0f));
         for (const std::size_t index : layout_.rotations)
             number(fields[index]);
+        recording_.poseOfRow.push_back(static_cast<std::uint32_t>(pose));
+        anyTracked_ = true;
     }
 
     float number(std::string_view text) const {
         const auto value = parseNumber(text);
         if (!value)
-            fail("\"" + std::string(text) + "\" is not a number");
+            fail(quoted(text) + " is not a number");
         return *value;
     }
 
+    // A hole a player would freeze across (a damaged row's timecode hours ahead), or a take of a
+    // day or more, refused at its row whichever the rate turns out to be; finishTimes checks
+    // again once the rate is known.
+    void checkSpan(const Timecode& timecode) {
+        sixtySoFar_ = sixtySoFar_ || timecode.frame >= 30;
+        if (rows_.empty())
+            return;
+        // Said at the rate seen so far, refused only if too long at either.
+        const std::int32_t rate = sixtySoFar_ ? 60 : 30;
+        const auto since = [&](const Timecode& from, std::int32_t at) {
+            return timecode.seconds(at) - from.seconds(at);
+        };
+        const auto tooLong = [&](const Timecode& from, double limit) {
+            return since(from, rate) > limit && since(from, 60) > limit;
+        };
+        if (tooLong(rows_.back().timecode, maxRowGapSeconds))
+            failAt(lineNumber_, holeFault(since(rows_.back().timecode, rate)));
+        if (tooLong(rows_.front().timecode, secondsPerDay - 1e-9))
+            failAt(lineNumber_, dayFault);
+    }
+
+    static std::string holeFault(double gap) {
+        return "the row comes " + secondsText(gap) + " s after the row before, more than " +
+               secondsText(maxRowGapSeconds) + " s: a hole in the take";
+    }
+    static constexpr const char* dayFault = "the take lasts a day or more from its first row";
+
+    // Once the rate is known: the times, checked as checkSpan does.
     void finishTimes() {
-        const bool sixty = std::any_of(timecodes_.begin(), timecodes_.end(),
-                                       [](const Timecode& t) { return t.frame >= 30; });
-        recording_.framesPerSecond = sixty ? 60 : 30;
-        const double start = timecodes_.front().seconds(recording_.framesPerSecond);
-        recording_.times.reserve(timecodes_.size());
-        for (const Timecode& timecode : timecodes_)
-            recording_.times.push_back(timecode.seconds(recording_.framesPerSecond) - start);
+        const bool sixty = std::any_of(rows_.begin(), rows_.end(),
+                                       [](const Row& row) { return row.timecode.frame >= 30; });
+        const std::int32_t rate = sixty ? 60 : 30;
+        recording_.framesPerSecond = rate;
+        const double start = rows_.front().timecode.seconds(rate);
+        recording_.times.reserve(rows_.size());
+        for (const Row& row : rows_) {
+            const double time = row.timecode.seconds(rate) - start;
+            if (!recording_.times.empty() && time - recording_.times.back() > maxRowGapSeconds)
+                failAt(row.line, holeFault(time - recording_.times.back()));
+            if (time >= secondsPerDay)
+                failAt(row.line, dayFault);
+            recording_.times.push_back(time);
+        }
     }
 
     std::filesystem::path path_;
     std::size_t lineNumber_ = 0;
     Layout layout_;
-    std::vector<Timecode> timecodes_;
+    std::vector<Row> rows_;
+    bool anyTracked_ = false;
+    bool sixtySoFar_ = false;   // a frame number of 30 or more seen: the rate is 60
     bool pastMidnight_ = false; // from here on, timecodes count from the day before's midnight
     Recording recording_;
 };

@@ -93,7 +93,7 @@ TEST(MorphAnimations, TheImporterWritesRecordingsThePlayerReads) {
     ASSERT_EQ(recording.rowCount(), 31u); // 0 to 0.5 s
     EXPECT_NEAR(recording.times[15], 0.25, 1e-9);
     EXPECT_THAT(
-        std::vector<float>(recording.weights.begin() + 15 * 4, recording.weights.begin() + 16 * 4),
+        std::vector<float>(recording.rowWeights(15).begin(), recording.rowWeights(15).end()),
         testing::Pointwise(testing::FloatNear(1e-5f), {0.5f, 0.5f, 0.1f, 0.25f}));
     for (const std::string& column : recording.columns)
         EXPECT_THAT(summary.targetNames, testing::Contains(column));

@@ -146,6 +146,21 @@ TEST_F(MeshFileTest, GetTargetAddressesEachBlockInPlace) {
     EXPECT_THROW(head.getTarget(-1), DemoError);
 }
 
+TEST_F(MeshFileTest, AReleasedTargetIsGoneAndItsNeighboursIntact) {
+    // Blocks of several pages that do not start on a page: the pages shared with a neighbour
+    // stay.
+    const MeshFileImage image = makeMeshImage({"a", "b", "c"}, {.vertexCount = 1001});
+    MeshFile file = read(image);
+    HeadMesh& head = *file.headMesh;
+    head.releaseTarget(1);
+    EXPECT_THROW(head.getTarget(1), DemoError);
+    EXPECT_THROW(head.releaseTarget(1), DemoError);
+    for (const std::int32_t k : {0, 2})
+        EXPECT_THAT(floatsAt(head.getTarget(k).block, 7 * 1001),
+                    ElementsAreArray(image.targetBlocks[static_cast<std::size_t>(k)]));
+    EXPECT_THAT(floatsAt(head.vertexData(), 7 * 1001), ElementsAreArray(image.baseVertices));
+}
+
 TEST_F(MeshFileTest, IgnoresBytesAfterTheStaticIndices) {
     const MeshFileImage image = makeMeshImage({"a", "b"});
     const MeshFile file =

@@ -5,6 +5,7 @@
 #include "play/Playback.h"
 #include "tests/support/TemporaryDirectory.h"
 
+#include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -55,6 +56,21 @@ TEST(Recording, ReadsCapturesAndPlaysThemOnTheHead) {
          30,
          {0.0, 1.0 / 30},
          {{0, 0, 0}, {0, 1, 0}}},
+        {"CR-only line ends, as old Mac tools write them",
+         "Timecode,BlendShapeCount,JawOpen\r"
+         "00:00:00:00.000,1,0.25\r"
+         "00:00:00:01.000,1,0.5\r",
+         30,
+         {0.0, 1.0 / 30},
+         {{0, 0.25f, 0}, {0, 0.5f, 0}}},
+        {"rows 10 s apart, and a step of 9 s across midnight",
+         "Timecode,BlendShapeCount,JawOpen\n"
+         "23:59:45:00,1,0\n"
+         "23:59:55:00,1,0.5\n"
+         "00:00:04:00,1,1\n",
+         30,
+         {0.0, 10.0, 19.0},
+         {{0, 0, 0}, {0, 0.5f, 0}, {0, 1, 0}}},
         {"unmatched and rotation columns drive nothing",
          "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw,LeftEyePitch\n"
          "00:00:00:00.000,4,0.9,0.5,-0.3,0.2\n",
@@ -124,11 +140,19 @@ TEST(Recording, RefusesADamagedFileNamingLineAndFault) {
         {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00.5x,1,0\n", ":2: \"00:00:00:00.5x\" is not"},
         {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,one,0\n", ":2: the blendshape count"},
         {"Timecode,BlendShapeCount,JawOpen\n\n00:00:01:00,1,0\n00:00:00:29.999,1,0\n",
-         ":4: timecode 00:00:00:29.999 is earlier than the row before"},
+         ":4: timecode \"00:00:00:29.999\" is earlier than the row before"},
         {"Timecode,BlendShapeCount,JawOpen\n23:59:59:00,1,0\n00:00:00:00,1,0\n"
          "23:59:59:00,1,0\n00:00:00:00,1,0\n",
-         ":5: timecode 00:00:00:00 is earlier than the row before"},
+         ":4: the row comes 86399.00 s after the row before"},
         {"Timecode,BlendShapeCount\n" + std::string(70000, '0') + "\n", ":2: the line is longer"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,0\n00:00:00:01,0\n",
+         ":3: tracking was lost on every row"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1,0.5\n00:00:00:01,1,0.5" +
+             std::string(1, '\0') + "x\n",
+         ":3: \"0.5\\x00x\" is not a number"},
+        {"Timecode,BlendShapeCount,JawOpen\n00:00:00:00,1,\x1b[2J\n", ":2: \"\\x1b[2J\" is not"},
+        {"Timecode,BlendShapeCount,JawOpen,jawOpen\r00:00:00:00,1,0,0\r",
+         ":1: no header: column \"jawOpen\" appears twice"},
     };
     TemporaryDirectory directory;
     for (const auto& [csv, fault] : cases) {
@@ -140,6 +164,82 @@ TEST(Recording, RefusesADamagedFileNamingLineAndFault) {
             EXPECT_THAT(error.what(), testing::HasSubstr(path.string() + fault));
         }
     }
+}
+
+// Far-apart rows are a damaged take: the player would freeze for the whole hole.
+TEST(Recording, RefusesHolesAndTakesOfADay) {
+    const std::string header = "Timecode,BlendShapeCount,JawOpen\n";
+    // Every 10 s for a whole day, across midnight: the last row is a day after the first.
+    std::string wholeDay = header;
+    for (std::int32_t second = 12 * 3600; second <= 36 * 3600; second += 10) {
+        char row[32];
+        std::snprintf(row, sizeof row, "%02d:%02d:%02d:00,1,0\n", second / 3600 % 24,
+                      second / 60 % 60, second % 60);
+        wholeDay += row;
+    }
+    const std::pair<std::string, std::string> cases[]{
+        {header + "00:00:00:00,1,0\n00:00:10:01,1,0\n",
+         ":3: the row comes 10.03 s after the row before, more than 10.00 s"},
+        {header + "10:00:00:00,1,0\n10:00:00:01,1,0\n14:00:00:00,1,0\n10:00:00:03,1,0\n",
+         ":4: the row comes 14399.97 s after"},
+        {header + "00:00:00:00,1,0\n00:00:01:00,0\n00:00:12:00,0\n", ":4: the row comes 11.00 s"},
+        {header + "23:59:50:00,1,0\n00:00:05:00,1,0\n", ":3: the row comes 15.00 s"},
+        {header + "23:30:00:00,1,0\n00:30:00:00,1,0\n", ":3: the row comes 3600.00 s"},
+        {wholeDay, ":" + std::to_string(2 + 24 * 360) + ": the take lasts a day or more"},
+    };
+    TemporaryDirectory directory;
+    for (const auto& [csv, fault] : cases) {
+        const auto path = directory.write("take.csv", csv);
+        try {
+            readRecording(path);
+            ADD_FAILURE() << "accepted: " << csv.substr(0, 120);
+        } catch (const DemoError& error) {
+            EXPECT_THAT(error.what(), testing::HasSubstr(path.string() + fault));
+        }
+    }
+    // A second less than a day is still a take.
+    wholeDay.resize(wholeDay.size() - std::string("00:00:00:00,1,0\n").size());
+    EXPECT_NO_THROW(readRecording(directory.write("take.csv", wholeDay)));
+}
+
+// Lost rows share a pose: a file of many lost rows and many columns costs a few bytes a row.
+TEST(Recording, LostRowsStoreNoWeights) {
+    constexpr std::size_t columns = 2000, lostRows = 20000;
+    std::string csv = "Timecode,BlendShapeCount";
+    for (std::size_t column = 0; column < columns; ++column)
+        csv += ",c" + std::to_string(column);
+    csv += "\n00:00:00:00,0\n00:00:00:00," + std::to_string(columns);
+    for (std::size_t column = 0; column < columns; ++column)
+        csv += ",0.5";
+    csv += "\n";
+    for (std::size_t row = 0; row < lostRows; ++row) {
+        char line[32];
+        std::snprintf(line, sizeof line, "00:%02zu:%02zu:%02zu,0\n", row / 1800 % 60, row / 30 % 60,
+                      row % 30);
+        csv += line;
+    }
+    TemporaryDirectory directory;
+    const Recording recording = readRecording(directory.write("take.csv", csv));
+    ASSERT_EQ(recording.rowCount(), lostRows + 2);
+    EXPECT_EQ(recording.poses.size(), 2 * columns); // the rest pose and the one tracked
+    EXPECT_EQ(recording.rowWeights(0)[7], 0.0f);
+    EXPECT_EQ(recording.rowWeights(lostRows + 1)[7], 0.5f);
+}
+
+TEST(Recording, AnEmptyRecordingPlaysTheRestPose) {
+    Playback empty(Recording{}, headTargets);
+    std::vector<float> pose{1.0f};
+    empty.advance(0.5);
+    empty.pose(pose);
+    EXPECT_THAT(pose, testing::ElementsAre(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(empty.time(), 0.0);
+
+    Recording disagreeing;
+    disagreeing.columns = {"jawOpen"};
+    disagreeing.times = {0.0, 1.0};
+    disagreeing.poseOfRow = {0, 1};
+    disagreeing.poses = {0.5f};
+    EXPECT_THROW(Playback(disagreeing, headTargets), DemoError);
 }
 
 } // namespace
