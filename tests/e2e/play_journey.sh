@@ -85,4 +85,4 @@ echo "ok: closing ends the player with status 0"
 printf 'Timecode,BlendShapeCount,JawOpen\n10:00:00:01.000,1,0.5\n10:00:00:00.000,1,0.5\n' \
     >"$work_dir/unordered.csv"
 start_player unordered.csv
-await_error_box 'unordered.csv:3: timecode 10:00:00:00.000 is earlier' unordered-recording
+await_error_box 'unordered.csv:3: timecode "10:00:00:00.000" is earlier' unordered-recording
