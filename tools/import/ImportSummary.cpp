@@ -78,8 +78,8 @@ std::string formatSummary(const ImportSummary& s) {
         << counted(s.ignoredTextures, "texture") << ", " << counted(s.ignoredImages, "image")
         << " (Mirelda shades procedurally), " << counted(s.ignoredSkins, "skin")
         << " (rest pose used), " << counted(s.ignoredAnimations, "animation")
-        << " without morph weights, " << counted(s.skippedPrimitives, "point or line primitive")
-        << "\n";
+        << " without morph weights or a head turn, "
+        << counted(s.skippedPrimitives, "point or line primitive") << "\n";
     if (!s.meshFile.empty())
         out << "Wrote " << s.meshFile.string() << " and " << s.groupFile.string() << "\n";
     for (const auto& animation : s.animationFiles)

@@ -69,7 +69,7 @@ struct ImportSummary {
     std::size_t ignoredTextures = 0;
     std::size_t ignoredImages = 0;
     std::size_t ignoredSkins = 0;
-    std::size_t ignoredAnimations = 0;                 // without morph weights
+    std::size_t ignoredAnimations = 0;                 // without morph weights or head turns
     std::vector<std::string> skippedAnimations;        // one warning line each, saying why
     std::vector<std::filesystem::path> animationFiles; // empty until written
     double seconds = 0.0;
