@@ -2,6 +2,7 @@
 // found by a VRM humanoid or by their names, the rigid rule's pivot, the summary's line, and an
 // animation of the head joint written as a recording's head angles.
 #include "GltfModelBuilder.h"
+#include "ImportError.h"
 #include "ModelImporter.h"
 #include "play/Recording.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <glm/common.hpp>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -243,11 +245,50 @@ TEST(HeadTurn, WithoutASkinTheFaceTurnsWholeAboutTheBackOfTheBottomOfItsBox) {
     }
 }
 
+TEST(HeadTurn, ASkinOrHumanoidThatDoesNotFitTheModelIsRefusedInOneLine) {
+    const struct {
+        std::function<void(SkinnedHead&)> spoil;
+        std::string fault;
+    } cases[]{
+        {[](SkinnedHead& rig) {
+             const std::uint8_t joints[24]{9};
+             rig.builder.model().meshes[0].primitives[0].attributes["JOINTS_0"] =
+                 rig.builder.addAccessor(joints, sizeof joints, 6,
+                                         TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4);
+         },
+         "mesh \"Face\" primitive 0 JOINTS_0: joint 9 of vertex 0 is not one of the skin's 4"},
+        {[](SkinnedHead& rig) {
+             rig.builder.model().meshes[0].primitives[0].attributes.erase("JOINTS_1");
+         },
+         "mesh \"Face\" primitive 0 has WEIGHTS_1 without JOINTS_1"},
+        {[](SkinnedHead& rig) {
+             setExtension(
+                 rig.builder, "VRMC_vrm",
+                 object(
+                     {{"humanoid",
+                       object({{"humanBones",
+                                object({{"head", object({{"node", tinygltf::Value(99)}})}})}})}}));
+         },
+         "VRMC_vrm humanoid bone \"head\" names node 99, which does not exist"},
+    };
+    for (const auto& c : cases) {
+        SkinnedHead rig = skinnedHead();
+        c.spoil(rig);
+        try {
+            converted(rig.builder);
+            ADD_FAILURE() << "imported despite: " << c.fault;
+        } catch (const ImportError& error) {
+            EXPECT_EQ(std::string(error.what()), c.fault);
+        }
+    }
+}
+
 // The recording's header and last row of the model's one animation.
 std::pair<std::vector<std::string>, std::vector<std::string>> headerAndRow(const MorphAnimation& a,
                                                                            std::size_t frame) {
     std::ostringstream out;
     writeAnimationCsv(a, out);
+    EXPECT_LE(out.str().size(), a.maxTextBytes()); // the import's budget counts the angles
     std::istringstream in(out.str());
     const auto fields = [](const std::string& line) {
         std::vector<std::string> split;

@@ -118,8 +118,10 @@ std::vector<float> TurnWeights::of(const tinygltf::Primitive& primitive, int nod
             const float joint = indices[i];
             if (joint < 0.0f || joint != std::floor(joint) ||
                 joint >= static_cast<float>(jointWeight.size()))
-                fail(what + " " + joints + ": joint " + std::to_string(joint) +
-                     " is not one of the skin's " + std::to_string(jointWeight.size()));
+                fail(what + " " + joints + ": joint " +
+                     std::to_string(static_cast<long long>(joint)) + " of vertex " +
+                     std::to_string(i / 4) + " is not one of the skin's " +
+                     std::to_string(jointWeight.size()));
             weights[i / 4] += amountsRead[i] * jointWeight[static_cast<std::size_t>(joint)];
         }
     }
