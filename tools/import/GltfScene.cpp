@@ -9,11 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <glm/ext/matrix_transform.hpp>
-#include <glm/gtc/quaternion.hpp>
-#include <glm/gtc/type_ptr.hpp>
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
+#include <glm/matrix.hpp>
 #include <numeric>
 #include <optional>
 #include <set>
