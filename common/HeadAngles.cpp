@@ -14,3 +14,13 @@ HeadAngles headAnglesOf(const glm::quat& rotation) {
     angles.roll = std::atan2(m[0][1], m[1][1]);
     return angles;
 }
+
+glm::quat headRotationOfRecordingAngles(const HeadAngles& recorded) {
+    return headRotation({recorded.yaw, -recorded.pitch, recorded.roll});
+}
+
+HeadAngles recordingAnglesOfHeadRotation(const glm::quat& rotation) {
+    HeadAngles angles = headAnglesOf(rotation);
+    angles.pitch = -angles.pitch;
+    return angles;
+}

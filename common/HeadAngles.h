@@ -20,3 +20,12 @@ inline glm::quat headRotation(const HeadAngles& angles) {
 
 // The angles whose rotation is `rotation` (a unit quaternion); pitch stays within ±π/2.
 HeadAngles headAnglesOf(const glm::quat& rotation);
+
+// A recording's HeadYaw, HeadPitch and HeadRoll as the phone app writes them and streams them
+// describe the performer: a positive yaw turns to their own left and a positive roll tilts the
+// head to their right shoulder, as the right-hand rotations above do, but a positive pitch
+// looks up, the opposite of a right-hand turn about the head's left. These two are the one
+// place that tells the app's angles from the head's rotation; the player and the importer's
+// recordings both go through them.
+glm::quat headRotationOfRecordingAngles(const HeadAngles& recorded);
+HeadAngles recordingAnglesOfHeadRotation(const glm::quat& rotation);

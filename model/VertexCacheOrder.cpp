@@ -76,6 +76,12 @@ void orderForVertexCache(MeshFileImage& image) {
         vertexCacheOrder(image.staticIndices, image.staticVertices, staticFloats);
     image.staticIndices = statics.indices;
     image.staticVertices = reorderVertices(image.staticVertices, staticFloats, statics.newIndexOf);
+    if (image.headTurn) {
+        image.headTurn->headWeights =
+            reorderVertices(image.headTurn->headWeights, 1, head.newIndexOf);
+        image.headTurn->staticWeights =
+            reorderVertices(image.headTurn->staticWeights, 1, statics.newIndexOf);
+    }
 }
 
 double transformedVertexRatio(std::span<const std::int32_t> indices, std::size_t vertexCount) {

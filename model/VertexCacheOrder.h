@@ -30,7 +30,7 @@ VertexOrder vertexCacheOrder(std::span<const std::int32_t> indices, std::span<co
 std::vector<float> reorderVertices(std::span<const float> vertices, std::size_t floatsPerVertex,
                                    const std::vector<std::uint32_t>& newIndexOf);
 
-// Reorders both meshes of a file image; every target moves with the base vertices.
+// Reorders both meshes of a file image; every target and turn weight moves with its vertex.
 void orderForVertexCache(MeshFileImage& image);
 
 // Vertices shaded per vertex drawn, for a 16-entry FIFO cache: 1.0 is ideal, 3 to 4 is what

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <glm/ext/matrix_transform.hpp>
 #include <glm/geometric.hpp>
+#include <glm/gtc/quaternion.hpp>
 #include <numbers>
 #include <sstream>
 
@@ -98,6 +100,65 @@ int GltfModelBuilder::addWeightAnimation(std::string name, int node,
     animation.samplers.push_back(sampler);
     animation.channels.push_back(channel);
     return static_cast<int>(model_.animations.size()) - 1;
+}
+
+int GltfModelBuilder::addRotationAnimation(std::string name, int node,
+                                           const std::vector<float>& times,
+                                           const std::vector<glm::quat>& rotations) {
+    std::vector<float> xyzw;
+    for (const glm::quat& q : rotations)
+        xyzw.insert(xyzw.end(), {q.x, q.y, q.z, q.w});
+    tinygltf::AnimationSampler sampler;
+    sampler.input = addAccessor(times.data(), times.size() * 4, times.size(),
+                                TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR);
+    sampler.output = addAccessor(xyzw.data(), xyzw.size() * 4, rotations.size(),
+                                 TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4);
+    sampler.interpolation = "LINEAR";
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = node;
+    channel.target_path = "rotation";
+    tinygltf::Animation& animation = model_.animations.emplace_back();
+    animation.name = std::move(name);
+    animation.samplers.push_back(sampler);
+    animation.channels.push_back(channel);
+    return static_cast<int>(model_.animations.size()) - 1;
+}
+
+int GltfModelBuilder::addSkin(const std::vector<int>& joints, bool inverseBindMatrices) {
+    tinygltf::Skin skin;
+    skin.joints = joints;
+    if (inverseBindMatrices) {
+        std::vector<float> matrices;
+        for (const int joint : joints) {
+            // The joint's transform in the scene: its own and its parents', translations only
+            // or full matrices as the nodes give them.
+            glm::mat4 global(1.0f);
+            for (int node = joint; node >= 0;) {
+                const tinygltf::Node& n = model_.nodes[static_cast<std::size_t>(node)];
+                glm::mat4 local(1.0f);
+                if (n.translation.size() == 3)
+                    local = glm::translate(
+                        local, glm::vec3(n.translation[0], n.translation[1], n.translation[2]));
+                if (n.rotation.size() == 4)
+                    local *= glm::mat4_cast(glm::quat(float(n.rotation[3]), float(n.rotation[0]),
+                                                      float(n.rotation[1]), float(n.rotation[2])));
+                global = local * global;
+                int parent = -1;
+                for (std::size_t p = 0; p < model_.nodes.size(); ++p)
+                    for (const int child : model_.nodes[p].children)
+                        if (child == node)
+                            parent = static_cast<int>(p);
+                node = parent;
+            }
+            const glm::mat4 inverse = glm::inverse(global);
+            matrices.insert(matrices.end(), &inverse[0][0], &inverse[0][0] + 16);
+        }
+        skin.inverseBindMatrices = addAccessor(matrices.data(), matrices.size() * 4, joints.size(),
+                                               TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4);
+    }
+    model_.skins.push_back(skin);
+    return static_cast<int>(model_.skins.size()) - 1;
 }
 
 int GltfModelBuilder::addNode(int mesh, int parent) {

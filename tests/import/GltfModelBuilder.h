@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <glm/gtc/quaternion.hpp>
 #include <glm/vec3.hpp>
 #include <string>
 #include <tiny_gltf.h>
@@ -27,8 +28,15 @@ class GltfModelBuilder {
     int addWeightAnimation(std::string name, int node, const std::vector<float>& times,
                            const std::vector<float>& weights,
                            const std::string& interpolation = "LINEAR");
+    // An animation of node `node`'s rotation from one sampler: float keyframe times and unit
+    // quaternions as glTF orders them (x, y, z, w); returns its index.
+    int addRotationAnimation(std::string name, int node, const std::vector<float>& times,
+                             const std::vector<glm::quat>& rotations);
     // A node instancing `mesh` (-1: none); a root node of the scene unless it has a parent.
     int addNode(int mesh, int parent = -1);
+    // A skin of those joints, with inverse bind matrices undoing each joint's transform in the
+    // scene, or none; returns its index.
+    int addSkin(const std::vector<int>& joints, bool inverseBindMatrices = true);
 
     tinygltf::Model& model() { return model_; }
     // The model as .glb bytes, or as .gltf text with the buffer as a data: URI.

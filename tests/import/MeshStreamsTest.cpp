@@ -40,6 +40,13 @@ TEST(MeshStreams, WeldingComparesEveryStreamAndCarriesEachAlong) {
     signedZero.stream(StreamKind::TargetNormal, 0).setVec3(2, {-0.0f, 0, 1});
     weldVertices(signedZero);
     EXPECT_EQ(signedZero.vertexCount(), 4u);
+
+    // Nor what turns with the head by a different share.
+    MorphableMesh turning = seamedQuad();
+    turning.streams.push_back({StreamKind::TurnWeight, 0, 1, {1, 1, 0.5f, 1, 1}});
+    weldVertices(turning);
+    EXPECT_EQ(turning.vertexCount(), 4u);
+    EXPECT_THAT(turning.stream(StreamKind::TurnWeight).values, testing::ElementsAre(1, 1, 1, 0.5f));
 }
 
 TEST(MeshStreams, AssemblyGivesAPartsRestPoseForATargetItLacksAndZerosForAStream) {

@@ -216,10 +216,11 @@ std::size_t accessorCount(const Model& model, int index, const std::string& what
 
 std::vector<float> readFloats(const Model& model, int index, int components,
                               const std::string& what) {
-    const int type = components == 2   ? TINYGLTF_TYPE_VEC2
-                     : components == 3 ? TINYGLTF_TYPE_VEC3
-                     : components == 4 ? TINYGLTF_TYPE_VEC4
-                                       : TINYGLTF_TYPE_SCALAR;
+    const int type = components == 2    ? TINYGLTF_TYPE_VEC2
+                     : components == 3  ? TINYGLTF_TYPE_VEC3
+                     : components == 4  ? TINYGLTF_TYPE_VEC4
+                     : components == 16 ? TINYGLTF_TYPE_MAT4
+                                        : TINYGLTF_TYPE_SCALAR;
     std::vector<float> values = readAccessor<float>(model, index, type, what);
     for (const float value : values)
         if (!std::isfinite(value))

@@ -8,8 +8,8 @@
 // The most elements an accessor may hold; larger ones are refused before anything is allocated.
 inline constexpr std::size_t maxAccessorElements = std::size_t{1} << 25;
 
-// Accessor `index` as `components` floats per element, in every form glTF allows: float or
-// integer components (normalized ones mapped to [0, 1] or [-1, 1], others taken as their
+// Accessor `index` as `components` floats per element (16: a matrix), in every form glTF allows:
+// float or integer components (normalized ones mapped to [0, 1] or [-1, 1], others taken as their
 // values), any byte stride, no buffer view (zeros), sparse substitutions. Every index and byte
 // range is checked; non-finite values are refused. `what` names the data in error messages.
 // Throws ImportError.

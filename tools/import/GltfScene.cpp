@@ -2,16 +2,16 @@
 
 #include "GltfAccessors.h"
 #include "ImportError.h"
+#include "NodeTransforms.h"
+#include "TurnWeights.h"
 #include "VertexNormals.h"
 #include "common/RecordingColumns.h"
 
 #include <algorithm>
 #include <cmath>
-#include <glm/ext/matrix_transform.hpp>
-#include <glm/gtc/quaternion.hpp>
-#include <glm/gtc/type_ptr.hpp>
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
+#include <glm/matrix.hpp>
 #include <numeric>
 #include <optional>
 #include <set>
@@ -29,31 +29,6 @@ template <typename T> const T& element(const std::vector<T>& items, int index, c
     if (index < 0 || static_cast<std::size_t>(index) >= items.size())
         fail(std::string(kind) + " " + std::to_string(index) + " does not exist");
     return items[static_cast<std::size_t>(index)];
-}
-
-glm::dmat4 localTransform(const tinygltf::Node& node) {
-    const auto finite = [](const std::vector<double>& values) {
-        return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-    };
-    if (!finite(node.matrix) || !finite(node.translation) || !finite(node.rotation) ||
-        !finite(node.scale))
-        fail("node \"" + node.name + "\" has a non-finite transform");
-    if (node.matrix.size() == 16)
-        return glm::make_mat4(node.matrix.data());
-    glm::dmat4 transform(1.0);
-    if (node.translation.size() == 3)
-        transform = glm::translate(transform, glm::make_vec3(node.translation.data()));
-    if (node.rotation.size() == 4) {
-        // glTF stores x, y, z, w.
-        const glm::dquat rotation(node.rotation[3], node.rotation[0], node.rotation[1],
-                                  node.rotation[2]);
-        const double length = glm::length(rotation);
-        if (length > 0.0)
-            transform *= glm::mat4_cast(rotation / length);
-    }
-    if (node.scale.size() == 3)
-        transform = glm::scale(transform, glm::make_vec3(node.scale.data()));
-    return transform;
 }
 
 // The triangle list of a primitive's indices in its drawing mode.
@@ -130,7 +105,8 @@ std::vector<std::string> targetNames(const tinygltf::Mesh& mesh, const std::stri
 
 class SceneReader {
   public:
-    explicit SceneReader(const Model& model) : model_(model) {}
+    SceneReader(const Model& model, const TurnWeights& turnWeights)
+        : model_(model), turnWeights_(turnWeights) {}
 
     SceneContents read() {
         contents_.sceneIndex = model_.defaultScene >= 0 ? model_.defaultScene : 0;
@@ -151,7 +127,7 @@ class SceneReader {
             const glm::dmat4 world = parent * localTransform(node);
             if (node.mesh >= 0) {
                 ++contents_.meshNodes;
-                readMesh(node.mesh, world);
+                readMesh(index, node.mesh, world);
             } else if (node.mesh != -1) {
                 fail("node " + std::to_string(index) + " names mesh " + std::to_string(node.mesh));
             }
@@ -162,7 +138,7 @@ class SceneReader {
     }
 
   private:
-    void readMesh(int meshIndex, const glm::dmat4& world) {
+    void readMesh(int nodeIndex, int meshIndex, const glm::dmat4& world) {
         const tinygltf::Mesh& mesh = element(model_.meshes, meshIndex, "mesh");
         const std::string meshName = sanitizedName(mesh.name);
         const std::string label = mesh.name.empty() ? "mesh" + std::to_string(meshIndex) : meshName;
@@ -179,7 +155,7 @@ class SceneReader {
                 {meshName, readPrimitive(primitive, what,
                                          targetNames(mesh, label, primitive.targets.size(),
                                                      &contents_.renamedTargets),
-                                         world)});
+                                         nodeIndex, world)});
         }
     }
 
@@ -198,7 +174,8 @@ class SceneReader {
     }
 
     MorphableMesh readPrimitive(const tinygltf::Primitive& primitive, const std::string& what,
-                                const std::vector<std::string>& names, const glm::dmat4& world) {
+                                const std::vector<std::string>& names, int nodeIndex,
+                                const glm::dmat4& world) {
         const int positionAccessor = attribute(primitive.attributes, "POSITION");
         if (positionAccessor < 0)
             fail(what + " has no POSITION");
@@ -245,6 +222,8 @@ class SceneReader {
         mesh.streams.push_back(
             {StreamKind::Glaze, 0, 1,
              glazeOf(attribute(primitive.attributes, "COLOR_0"), vertexCount, what)});
+        mesh.streams.push_back({StreamKind::TurnWeight, 0, 1,
+                                turnWeights_.of(primitive, nodeIndex, vertexCount, what)});
 
         for (std::size_t k = 0; k < primitive.targets.size(); ++k) {
             const auto& target = primitive.targets[k];
@@ -317,14 +296,15 @@ class SceneReader {
     }
 
     const Model& model_;
+    const TurnWeights& turnWeights_;
     SceneContents contents_;
     std::size_t vertexSlots_ = 0;
 };
 
 } // namespace
 
-SceneContents readScene(const Model& model) {
-    return SceneReader(model).read();
+SceneContents readScene(const Model& model, const TurnWeights& turnWeights) {
+    return SceneReader(model, turnWeights).read();
 }
 
 std::vector<std::string> meshTargetNames(const Model& model, int meshIndex) {

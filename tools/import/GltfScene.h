@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MorphableMesh.h"
+#include "TurnWeights.h"
 
 #include <cstddef>
 #include <set>
@@ -39,8 +40,9 @@ inline constexpr float glazedColourMinimum = 0.9f;
 
 // Every triangle primitive of the default scene (else scene 0) through the node hierarchy.
 // Strips and fans become lists, missing indices and normals are made, and a target without
-// normal deltas gets normals from its positions. Throws ImportError.
-SceneContents readScene(const tinygltf::Model& model);
+// normal deltas gets normals from its positions. Each vertex carries its turn weight. Throws
+// ImportError.
+SceneContents readScene(const tinygltf::Model& model, const TurnWeights& turnWeights);
 
 // The target names of mesh `meshIndex` as its primitives' targets are named above (empty for a
 // mesh without targets). Throws ImportError for a mesh that does not exist.

@@ -2,6 +2,7 @@
 #include "ModelImporter.h"
 #include "common/JoinedNames.h"
 
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -27,6 +28,24 @@ std::string meshLine(const ImportedMeshCounts& counts) {
     return line;
 }
 
+// "Head turn: skin, joint "J_Bip_C_Head" (neck "J_Bip_C_Neck"), pivot (0.0, 142.3, -8.1)".
+std::string headTurnLine(const HeadTurnSummary& turn) {
+    std::string line = "Head turn: ";
+    if (turn.skin)
+        line += "skin, joint \"" + turn.joint + "\" (" +
+                (turn.neck.empty() ? "no neck joint" : "neck \"" + turn.neck + "\"") + ")";
+    else
+        line += "rigid (" + turn.rigidReason + ")";
+    // What rounds to zero prints as 0.0, never -0.0.
+    const auto shown = [&](int axis) {
+        const double value = turn.pivot[static_cast<std::size_t>(axis)];
+        return std::abs(value) < 0.05 ? 0.0 : value;
+    };
+    char pivot[96];
+    std::snprintf(pivot, sizeof pivot, ", pivot (%.1f, %.1f, %.1f)", shown(0), shown(1), shown(2));
+    return line + pivot;
+}
+
 } // namespace
 
 std::string formatSummary(const ImportSummary& s) {
@@ -40,6 +59,7 @@ std::string formatSummary(const ImportSummary& s) {
                "one)\n";
     else
         out << "Static mesh: " << meshLine(s.staticMesh) << "\n";
+    out << headTurnLine(s.headTurn) << "\n";
     const std::size_t own = s.targetNames.size() - s.paddingNames.size();
     out << "Targets (" << own << "): "
         << joinedNames(
@@ -58,8 +78,8 @@ std::string formatSummary(const ImportSummary& s) {
         << counted(s.ignoredTextures, "texture") << ", " << counted(s.ignoredImages, "image")
         << " (Mirelda shades procedurally), " << counted(s.ignoredSkins, "skin")
         << " (rest pose used), " << counted(s.ignoredAnimations, "animation")
-        << " without morph weights, " << counted(s.skippedPrimitives, "point or line primitive")
-        << "\n";
+        << " without morph weights or a head turn, "
+        << counted(s.skippedPrimitives, "point or line primitive") << "\n";
     if (!s.meshFile.empty())
         out << "Wrote " << s.meshFile.string() << " and " << s.groupFile.string() << "\n";
     for (const auto& animation : s.animationFiles)

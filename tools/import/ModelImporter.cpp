@@ -8,6 +8,7 @@
 #include "MeshAssembly.h"
 #include "MeshOptimization.h"
 #include "TargetGroups.h"
+#include "TurnWeights.h"
 #include "model/DetailLevelBuilder.h"
 #include "model/MeshFile.h"
 #include "model/VertexCacheOrder.h"
@@ -15,7 +16,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <glm/common.hpp>
 #include <iterator>
+#include <limits>
 #include <set>
 
 namespace {
@@ -72,11 +75,63 @@ MorphableMesh invisibleTriangle() {
     mesh.streams.push_back(vec3Stream(StreamKind::Position, {3, framedCentre}));
     mesh.streams.push_back(vec3Stream(StreamKind::Normal, {3, glm::vec3(0.0f, 0.0f, 1.0f)}));
     mesh.streams.push_back({StreamKind::Glaze, 0, 1, {0.0f, 0.0f, 0.0f}});
+    mesh.streams.push_back({StreamKind::TurnWeight, 0, 1, {0.0f, 0.0f, 0.0f}});
     mesh.indices = {0, 1, 2};
     return mesh;
 }
 
-MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh) {
+// Why the rigid rule turns the head, for the summary.
+std::string rigidReason(const tinygltf::Model& model, const TurnWeights& weights) {
+    if (model.skins.empty())
+        return "no skin";
+    if (weights.joints().head < 0)
+        return "no head joint found";
+    return "joint \"" + nodeLabel(model, weights.joints().head) + "\" is in no skin of a mesh";
+}
+
+// The back of the bottom of the face's box, where a neck would meet a head turned whole.
+glm::vec3 rigidPivot(const MorphableMesh& head) {
+    const VertexStream& positions = head.stream(StreamKind::Position);
+    glm::vec3 low(std::numeric_limits<float>::max());
+    glm::vec3 high(std::numeric_limits<float>::lowest());
+    for (std::size_t v = 0; v < positions.vertexCount(); ++v) {
+        low = glm::min(low, positions.vec3(v));
+        high = glm::max(high, positions.vec3(v));
+    }
+    return {(low.x + high.x) * 0.5f, low.y, low.z};
+}
+
+// Decides the rule's outcome once the meshes are framed: a skin that leaves the whole face at
+// 0 would turn nothing, so the face then turns whole.
+HeadTurnSummary settleHeadTurn(const tinygltf::Model& model, const TurnWeights& weights,
+                               const Framing& framing, MorphableMesh& head,
+                               MorphableMesh& staticMesh) {
+    HeadTurnSummary turn;
+    std::vector<float>& headWeights = head.stream(StreamKind::TurnWeight).values;
+    const bool faceTurns =
+        std::any_of(headWeights.begin(), headWeights.end(), [](float w) { return w > 0.0f; });
+    if (weights.usesSkin() && faceTurns) {
+        turn.skin = true;
+        turn.joint = nodeLabel(model, weights.joints().head);
+        if (weights.joints().neck >= 0)
+            turn.neck = nodeLabel(model, weights.joints().neck);
+        const glm::vec3 pivot = *weights.pivot() * framing.scale + framing.offset;
+        turn.pivot = {pivot.x, pivot.y, pivot.z};
+        return turn;
+    }
+    turn.rigidReason = weights.usesSkin() ? "the skin puts none of the face on joint \"" +
+                                                nodeLabel(model, weights.joints().head) + "\""
+                                          : rigidReason(model, weights);
+    std::fill(headWeights.begin(), headWeights.end(), 1.0f);
+    std::vector<float>& staticWeights = staticMesh.stream(StreamKind::TurnWeight).values;
+    std::fill(staticWeights.begin(), staticWeights.end(), 0.0f);
+    const glm::vec3 pivot = rigidPivot(head);
+    turn.pivot = {pivot.x, pivot.y, pivot.z};
+    return turn;
+}
+
+MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& staticMesh,
+                            const glm::vec3& pivot) {
     MeshFileImage image;
     image.vertexCount = static_cast<std::int32_t>(head.vertexCount());
     const VertexStream& glaze = head.stream(StreamKind::Glaze);
@@ -94,6 +149,9 @@ MeshFileImage meshFileImage(const MorphableMesh& head, const MorphableMesh& stat
         vertexFloats(staticMesh.stream(StreamKind::Position), staticMesh.stream(StreamKind::Normal),
                      staticMesh.stream(StreamKind::Glaze));
     image.staticIndices = indexList(staticMesh.indices);
+    image.headTurn = HeadTurn{{pivot.x, pivot.y, pivot.z},
+                              head.stream(StreamKind::TurnWeight).values,
+                              staticMesh.stream(StreamKind::TurnWeight).values};
     return image;
 }
 
@@ -103,7 +161,8 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
                           ExternalFiles externalFiles) {
     const auto start = std::chrono::steady_clock::now();
     const tinygltf::Model model = parseGltf(bytes, baseDirectory, externalFiles);
-    SceneContents scene = readScene(model);
+    const TurnWeights turnWeights(model);
+    SceneContents scene = readScene(model, turnWeights);
 
     ImportedModel result;
     ImportSummary& summary = result.summary;
@@ -145,6 +204,7 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
     } else {
         prepareMesh(staticMesh, framing, summary.staticMesh);
     }
+    summary.headTurn = settleHeadTurn(model, turnWeights, framing, head.mesh, staticMesh);
 
     result.groups = groupTargets(head.mesh.targetNames, head.targetMeshes);
     summary.groupCount = result.groups.size();
@@ -153,7 +213,8 @@ ImportedModel convertGltf(std::span<const std::uint8_t> bytes, const fs::path& b
         head.mesh.addRestPoseTarget(name);
     summary.targetNames = head.mesh.targetNames;
 
-    result.meshFile = meshFileImage(head.mesh, staticMesh);
+    const auto& pivot = summary.headTurn.pivot;
+    result.meshFile = meshFileImage(head.mesh, staticMesh, {pivot[0], pivot[1], pivot[2]});
     orderForVertexCache(result.meshFile);
     buildDetailChains(result.meshFile);
     for (const DetailLevel& level : result.meshFile.headDetail)

@@ -8,16 +8,18 @@
 //
 // Primitives with morph targets become the head (merged, targets matched by name), the others
 // the static mesh; both are welded, reduced to 16-bit indices where needed, put in vertex-cache
-// order and framed like the generated head. Animations that drive morph weights become
+// order and framed like the generated head; each vertex gets the share of the head's turn it
+// follows (TurnWeights.h). Animations that drive morph weights or turn the head joint become
 // recordings the player plays (MorphAnimations.h), an animation that cannot be one skipped with
-// a warning; materials, textures, skins and other animations are ignored. A fault throws
-// ImportError, and nothing in the output directory has then changed.
+// a warning; materials, textures, the skin's deformation and other animations are ignored. A fault
+// throws ImportError, and nothing in the output directory has then changed.
 
 #include "GltfDocument.h"
 #include "MorphAnimations.h"
 #include "model/MeshFileWriter.h"
 #include "ui/MorphGroup.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -36,6 +38,15 @@ struct ImportedMeshCounts {
     std::vector<std::size_t> levelTriangles; // the coarser levels of detail, finest first
 };
 
+// Which rule makes the head turn (TurnWeights.h) and about where, in the written mesh's space.
+struct HeadTurnSummary {
+    bool skin = false;
+    std::string joint;       // the skin rule's head joint
+    std::string neck;        // and its neck joint, empty for none
+    std::string rigidReason; // the rigid rule: why ("no skin", ...)
+    std::array<float, 3> pivot{};
+};
+
 struct ImportSummary {
     std::filesystem::path model;
     std::filesystem::path meshFile;  // empty until written
@@ -46,7 +57,8 @@ struct ImportSummary {
     std::size_t skippedPrimitives = 0; // points and lines
     ImportedMeshCounts head;
     ImportedMeshCounts staticMesh;
-    bool staticMeshMissing = false;        // the model had none: one degenerate triangle stands in
+    bool staticMeshMissing = false; // the model had none: one degenerate triangle stands in
+    HeadTurnSummary headTurn;
     std::vector<std::string> targetNames;  // as written, the padding at the end
     std::vector<std::string> paddingNames; // targets equal to the rest pose
     // Targets named as a recording's own columns (Timecode, HeadYaw, ...), as the file names
@@ -57,7 +69,7 @@ struct ImportSummary {
     std::size_t ignoredTextures = 0;
     std::size_t ignoredImages = 0;
     std::size_t ignoredSkins = 0;
-    std::size_t ignoredAnimations = 0;                 // without morph weights
+    std::size_t ignoredAnimations = 0;                 // without morph weights or head turns
     std::vector<std::string> skippedAnimations;        // one warning line each, saying why
     std::vector<std::filesystem::path> animationFiles; // empty until written
     double seconds = 0.0;

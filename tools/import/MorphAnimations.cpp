@@ -8,6 +8,7 @@
 #include "model/FileTransaction.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -21,8 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The longest a weight's text can be once clamped to 0..1: "1.1754944e-38".
+// The longest a weight's text can be once clamped to 0..1: "1.1754944e-38"; an angle's, with
+// its sign and a ninth digit: "-1.17549435e-38".
 constexpr std::uintmax_t maxWeightChars = 13;
+constexpr std::uintmax_t maxAngleChars = 15;
+
+// The head's turn as the phone app's recordings name its columns, after the targets.
+constexpr std::array<const char*, 3> headAngleColumns{"HeadYaw", "HeadPitch", "HeadRoll"};
 [[noreturn]] void fail(const std::string& fault) {
     throw ImportError(fault);
 }
@@ -31,16 +37,6 @@ std::string numberText(float value) {
     char text[32];
     const auto [end, error] = std::to_chars(text, text + sizeof text, value);
     return error == std::errc() ? std::string(text, end) : "?";
-}
-
-Interpolation interpolationOf(const std::string& name, const std::string& what) {
-    if (name.empty() || name == "LINEAR")
-        return Interpolation::Linear;
-    if (name == "STEP")
-        return Interpolation::Step;
-    if (name == "CUBICSPLINE")
-        return Interpolation::CubicSpline;
-    fail(what + ": unknown interpolation \"" + name + "\"");
 }
 
 // Only letters, digits, '.', '_' and '-', never a leading dot: no name leaves the directory.
@@ -59,7 +55,8 @@ std::string safeFileStem(const std::string& name) {
 // The columns of one animation and their curves (none: the target holds its default).
 class AnimationSampler {
   public:
-    explicit AnimationSampler(const tinygltf::Model& model) : model_(model) {}
+    AnimationSampler(const tinygltf::Model& model, const HeadJoints& joints)
+        : model_(model), joints_(joints) {}
 
     std::optional<MorphAnimation> sample(const tinygltf::Animation& animation,
                                          const std::string& what) {
@@ -87,7 +84,8 @@ class AnimationSampler {
             addCurves(animation.samplers[static_cast<std::size_t>(channel.sampler)], names,
                       channelWhat);
         }
-        if (columns_.empty())
+        headTrack_ = readHeadTrack(model_, animation, joints_, what);
+        if (columns_.empty() && !headTrack_)
             return std::nullopt;
         addDefaults(driven);
         return frames();
@@ -98,12 +96,7 @@ class AnimationSampler {
                    const std::string& what) {
         WeightCurve shape;
         shape.interpolation = interpolationOf(sampler.interpolation, what);
-        shape.times = readFloatScalars(model_, sampler.input, "keyframe times", what + " input");
-        if (shape.times.empty() || shape.times.front() < 0.0f)
-            fail(what + ": the keyframe times must start at 0 or later");
-        if (std::adjacent_find(shape.times.begin(), shape.times.end(),
-                               std::greater_equal<float>()) != shape.times.end())
-            fail(what + ": the keyframe times do not increase");
+        shape.times = keyframeTimes(model_, sampler, what);
         const std::vector<float> output = readFloats(model_, sampler.output, 1, what + " output");
         const std::size_t perKey = shape.interpolation == Interpolation::CubicSpline ? 3 : 1;
         const std::size_t keys = shape.times.size();
@@ -145,6 +138,8 @@ class AnimationSampler {
         for (const Column& c : columns_)
             if (!c.curve.times.empty())
                 duration = std::max(duration, c.curve.times.back());
+        if (headTrack_)
+            duration = std::max(duration, headTrack_->duration());
         const double lastFrame = std::floor(double(duration) * animationFramesPerSecond + 1e-6);
         if (lastFrame >= double(maxAnimationFrames))
             fail("it lasts " + numberText(duration) +
@@ -156,6 +151,7 @@ class AnimationSampler {
             animation.curves.push_back(c.curve.times.empty()
                                            ? WeightCurve{Interpolation::Step, {0.0f}, {c.constant}}
                                            : c.curve);
+        animation.headTrack = headTrack_;
         return animation;
     }
 
@@ -185,6 +181,8 @@ class AnimationSampler {
     }
 
     const tinygltf::Model& model_;
+    const HeadJoints& joints_;
+    std::optional<HeadTrack> headTrack_;
     std::vector<std::string> names_;
     std::vector<Column> columns_;
     std::map<std::string, std::size_t> indexOf_;
@@ -195,11 +193,12 @@ std::string sizeText(std::uintmax_t bytes) {
                                   : std::to_string(bytes) + " bytes";
 }
 
-void appendWeight(std::string& row, float weight) {
+// The shortest text that reads back as the value; a value that is not finite is written as 0.
+void appendNumber(std::string& row, float value) {
     char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, weight);
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
     row.append(1, ',');
-    if (error == std::errc())
+    if (error == std::errc() && std::isfinite(value))
         row.append(text, end);
     else
         row.append(1, '0');
@@ -255,24 +254,17 @@ float WeightCurve::at(float seconds) const {
         return value(0);
     if (seconds >= times.back())
         return value(times.size() - 1);
-    const auto next = static_cast<std::size_t>(
-        std::upper_bound(times.begin(), times.end(), seconds) - times.begin());
-    const std::size_t key = next - 1;
-    const float span = times[next] - times[key];
-    const float s = (seconds - times[key]) / span;
+    const auto [key, span, s] = keySpanAt(times, seconds);
+    const std::size_t next = key + 1;
     switch (interpolation) {
     case Interpolation::Step:
         return value(key);
     case Interpolation::Linear:
         return value(key) + s * (value(next) - value(key));
-    case Interpolation::CubicSpline: {
-        // Hermite between the keys, the tangents scaled by the keys' distance in time.
-        const float outTangent = values[key * 3 + 2] * span;
-        const float inTangent = values[next * 3] * span;
-        const float s2 = s * s, s3 = s2 * s;
-        return (2 * s3 - 3 * s2 + 1) * value(key) + (s3 - 2 * s2 + s) * outTangent +
-               (-2 * s3 + 3 * s2) * value(next) + (s3 - s2) * inTangent;
-    }
+    case Interpolation::CubicSpline:
+        // The tangents scaled by the keys' distance in time.
+        return hermite(value(key), values[key * 3 + 2] * span, value(next), values[next * 3] * span,
+                       s);
     }
     return value(key);
 }
@@ -283,17 +275,27 @@ float MorphAnimation::weight(std::size_t column, std::size_t frame) const {
     return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
 }
 
+std::size_t MorphAnimation::columnCount() const {
+    return columns.size() + (headTrack ? headAngleColumns.size() : 0);
+}
+
 std::uintmax_t MorphAnimation::maxTextBytes() const {
     std::uintmax_t header = std::string("Timecode,BlendShapeCount\n").size();
     for (const std::string& column : columns)
         header += column.size() + 1;
-    const std::uintmax_t row = std::string("00:00:00:00.000,\n").size() +
-                               std::to_string(columns.size()).size() +
-                               columns.size() * (1 + maxWeightChars);
+    std::uintmax_t row = std::string("00:00:00:00.000,\n").size() +
+                         std::to_string(columnCount()).size() +
+                         columns.size() * (1 + maxWeightChars);
+    if (headTrack) {
+        for (const char* column : headAngleColumns)
+            header += std::string(column).size() + 1;
+        row += headAngleColumns.size() * (1 + maxAngleChars);
+    }
     return header + row * frameCount;
 }
 
 MorphAnimations readMorphAnimations(const tinygltf::Model& model, std::uintmax_t byteLimit) {
+    const HeadJoints joints = findHeadJoints(model);
     MorphAnimations result;
     std::vector<std::string> fallbacks;
     std::uintmax_t bytes = 0;
@@ -304,7 +306,7 @@ MorphAnimations readMorphAnimations(const tinygltf::Model& model, std::uintmax_t
         const std::string what = "animation \"" + name + "\"";
         std::optional<MorphAnimation> animation;
         try {
-            animation = AnimationSampler(model).sample(source, what);
+            animation = AnimationSampler(model, joints).sample(source, what);
             if (animation && animation->maxTextBytes() > byteLimit - bytes)
                 fail(std::string(bytes > 0 ? "with the animations before it, its" : "its") +
                      " recording would pass the import's limit of " + sizeText(byteLimit) +
@@ -331,9 +333,12 @@ void writeAnimationCsv(const MorphAnimation& animation, std::ostream& out) {
     std::string row = "Timecode,BlendShapeCount";
     for (const std::string& column : animation.columns)
         row.append(1, ',').append(column);
+    if (animation.headTrack)
+        for (const char* column : headAngleColumns)
+            row.append(1, ',').append(column);
     row += "\n";
     out << row;
-    const std::string count = std::to_string(animation.columns.size());
+    const std::string count = std::to_string(animation.columnCount());
     for (std::size_t frame = 0; frame < animation.frameCount && out; ++frame) {
         const std::size_t stamp = frame + animationFramesPerSecond / 2;
         const std::size_t second = stamp / animationFramesPerSecond;
@@ -342,7 +347,13 @@ void writeAnimationCsv(const MorphAnimation& animation, std::ostream& out) {
                       second / 60 % 60, second % 60, stamp % animationFramesPerSecond);
         row.assign(timecode).append(1, ',').append(count);
         for (std::size_t c = 0; c < animation.columns.size(); ++c)
-            appendWeight(row, animation.weight(c, frame));
+            appendNumber(row, animation.weight(c, frame));
+        if (animation.headTrack) {
+            const HeadAngles angles = animation.headTrack->recordingAnglesAt(
+                static_cast<float>(double(frame) / animationFramesPerSecond));
+            for (const float angle : {angles.yaw, angles.pitch, angles.roll})
+                appendNumber(row, angle);
+        }
         row += "\n";
         out << row;
     }

@@ -13,6 +13,7 @@ enum class StreamKind {
     Position,       // the rest pose
     Normal,         // unit length
     Glaze,          // 1 for glazed parts (eyes, teeth), 0 for skin
+    TurnWeight,     // how much of the head's turn the vertex follows, 0..1 (TurnWeights.h)
     TargetPosition, // a morph target's absolute positions
     TargetNormal,   // a morph target's absolute normals
 };
