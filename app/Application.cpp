@@ -13,12 +13,13 @@ namespace {
 constexpr float channelListSeconds = 0.1f;
 } // namespace
 
-Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeSource)
+Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeSource,
+                         const HeadTurnSettings& headTurn)
     : window_(std::make_unique<MainWindow>(QString::fromUtf8(mainWindowTitle),
                                            mainWindowFrameSize.width, mainWindowFrameSize.height)),
       scene_(WindowTarget{window_.get(), width_, height_},
              makeSource ? MorphPath::AllTargets : MorphPath::SevenChannels),
-      clock_(clock) {
+      headTurn_(headTurn), clock_(clock) {
     if (makeSource) {
         targetNames_ = scene_.morphMesh().targetNames();
         source_ = makeSource(targetNames_);
@@ -27,7 +28,10 @@ Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeS
                          "than "
                       << maxTargetsAtOnce
                       << " of them, or past its largest buffer texture); each moment plays its "
-                         "seven strongest targets\n";
+                         "seven strongest targets, and the head does not turn\n";
+        else if (source_->headAngles() && headTurn_.enabled && !scene_.turnsHead())
+            std::cerr << "mirelda-play: the head's mesh file does not say how the head turns "
+                         "(made before heads turned): the head rotation is not applied\n";
     }
     settingsDialog_ = createSettingsDialog(window_.get(), &scene_.channelSet());
     if (source_)
@@ -61,6 +65,8 @@ void Application::showSourcePose(float dt) {
     source_->advance(dt);
     source_->pose(pose_);
     scene_.setPose(pose_);
+    if (const std::optional<HeadAngles> angles = source_->headAngles())
+        scene_.setHeadRotation(shownHeadRotation(*angles, headTurn_));
     // Where the channels draw the head instead, they follow every frame.
     sinceChannelsShown_ += dt;
     if (!scene_.drawsAllTargets() || sinceChannelsShown_ >= channelListSeconds)

@@ -4,6 +4,7 @@
 #include "app/PauseKey.h"
 #include "app/PerformanceClock.h"
 #include "app/PoseSource.h"
+#include "play/HeadTurnSettings.h"
 #include "render/Scene.h"
 
 #include <cstdint>
@@ -21,7 +22,8 @@ class SettingsDialog;
 // channel list showing the seven strongest, and Space pauses the source.
 class Application {
   public:
-    explicit Application(PerformanceClock& clock, const PoseSourceFactory& makeSource = {});
+    explicit Application(PerformanceClock& clock, const PoseSourceFactory& makeSource = {},
+                         const HeadTurnSettings& headTurn = {});
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -49,6 +51,7 @@ class Application {
     std::vector<std::string> targetNames_;
     std::unique_ptr<PoseSource> source_;
     std::vector<float> pose_;
+    HeadTurnSettings headTurn_;
     float sinceChannelsShown_ = 0.0f;
     std::unique_ptr<SettingsDialog> settingsDialog_;
     std::unique_ptr<PauseKey> pauseKey_;

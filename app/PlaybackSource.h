@@ -13,6 +13,7 @@ class PlaybackSource final : public PoseSource {
     void pose(std::vector<float>& targetWeights) const override { playback_.pose(targetWeights); }
     bool moving() const override { return !playback_.paused(); }
     void togglePause() override { playback_.togglePause(); }
+    std::optional<HeadAngles> headAngles() const override { return playback_.headAngles(); }
 
     const Playback& playback() const { return playback_; }
 

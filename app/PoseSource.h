@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/HeadAngles.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,9 @@ class PoseSource {
     virtual bool moving() const = 0;
     // Space, in any window of the program.
     virtual void togglePause() = 0;
+    // The performer's head angles of the moment, as the phone app gives them; nothing when the
+    // source has none.
+    virtual std::optional<HeadAngles> headAngles() const { return std::nullopt; }
 };
 
 // Makes the source for a head with these targets, once the head is loaded.

@@ -2,8 +2,8 @@
 #include "app/Application.h"
 #include "app/ErrorReport.h"
 #include "app/PlaybackSource.h"
+#include "app/PlayerOptions.h"
 #include "app/WindowSystem.h"
-#include "common/DemoError.h"
 #include "play/Recording.h"
 
 #include <QApplication>
@@ -12,17 +12,19 @@
 int main(int argc, char** argv) {
     const auto qtApplication = openWindowSystem<QApplication>(argc, argv, "mirelda-play");
     return runReportingFailures([argc, argv] {
-        if (argc != 2)
-            throw DemoError("usage: mirelda-play FILE (a face-capture recording, CSV)");
+        const PlayerOptions options = parsePlayerOptions({argv + 1, argv + argc});
         // A damaged recording is refused before any window opens.
-        Recording recording = readRecording(argv[1]);
+        Recording recording = readRecording(options.recording);
         SteadyPerformanceClock clock;
-        Application player(clock, [&recording](const std::vector<std::string>& targetNames) {
-            auto source = std::make_unique<PlaybackSource>(std::move(recording), targetNames);
-            for (const std::string& note : source->playback().notes())
-                std::cerr << "mirelda-play: " << note << "\n";
-            return source;
-        });
+        Application player(
+            clock,
+            [&recording](const std::vector<std::string>& targetNames) {
+                auto source = std::make_unique<PlaybackSource>(std::move(recording), targetNames);
+                for (const std::string& note : source->playback().notes())
+                    std::cerr << "mirelda-play: " << note << "\n";
+                return source;
+            },
+            options.headTurn);
         player.run();
     });
 }

@@ -17,11 +17,6 @@ struct DetailLevel {
 // detail.
 using DetailChain = std::vector<DetailLevel>;
 
-// The optional trailer after the static indices that carries both meshes' chains. A reader of
-// the plain format never looks past the static indices; one that knows the tag reads the chains.
-inline constexpr std::string_view detailTrailerTag{"MRLDLODS", 8};
-inline constexpr std::int32_t detailTrailerVersion = 1;
-
 // The coarsest level whose error stays within `maxError`, as an index into `chain`; -1 when
 // only the full mesh is that fine.
 std::int32_t coarsestLevelWithin(std::span<const float> errors, float maxError);

@@ -2,6 +2,7 @@
 
 #include "common/DataFile.h"
 #include "common/DemoError.h"
+#include "model/MeshTrailer.h"
 
 #include <algorithm>
 #include <bit>
@@ -60,12 +61,7 @@ class MeshFileReader {
         MeshFile file;
         file.headMesh = readHeadMesh();
         file.staticMesh = readStaticMesh();
-        // Bytes after the static indices are not part of the format, but may carry the levels.
-        if (detailTrailerFollows()) {
-            file.headDetail = readDetailChain(file.headMesh->vertexCount(), "head");
-            file.staticDetail = readDetailChain(
-                static_cast<std::int32_t>(file.staticMesh->vertexCount()), "static");
-        }
+        readTrailer(file);
         return file;
     }
 
@@ -153,16 +149,91 @@ class MeshFileReader {
         }
     }
 
-    // True when the tag and a version this reader knows come next. Other trailing bytes are
-    // left alone, and so is a later version's trailer: such a file draws at full detail.
-    bool detailTrailerFollows() {
-        if (remaining_ < detailTrailerTag.size() + 4)
-            return false;
-        std::string tag(detailTrailerTag.size(), '\0');
-        readBytes(tag.data(), tag.size(), "the level-of-detail tag");
-        if (tag != detailTrailerTag)
-            return false;
-        return readInt32("the level-of-detail version") == detailTrailerVersion;
+    // Bytes after the static indices are not part of the plain format, but may carry the
+    // trailer's blocks.
+    void readTrailer(MeshFile& file) {
+        std::string tag(8, '\0');
+        if (remaining_ < tag.size())
+            return;
+        readBytes(tag.data(), tag.size(), "the trailer's first tag");
+        if (tag.rfind(trailerTagPrefix, 0) != 0)
+            return;
+        for (;;) {
+            const std::string block = "trailer block \"" + printable(tag) + "\"";
+            const std::int32_t version = readInt32("the version of " + block);
+            if (tag == detailBlockTag && version == lengthlessDetailVersion) {
+                readDetailChains(file);
+                return;
+            }
+            const std::uint32_t length = readUint32("the length of " + block);
+            requireBytes(length, block + " of " + std::to_string(length) + " bytes");
+            const std::uint64_t endsWith = remaining_ - length;
+            if (tag == detailBlockTag && version == detailBlockVersion)
+                readDetailChains(file);
+            else if (tag == turnBlockTag && version == turnBlockVersion)
+                file.headTurn = readHeadTurn(*file.headMesh, *file.staticMesh);
+            else
+                skipBytes(length, block);
+            if (remaining_ != endsWith)
+                fail(block + " is " + std::to_string(length) + " bytes long, but its contents " +
+                     "take " + std::to_string(length - (remaining_ - endsWith)));
+            if (remaining_ == 0)
+                return;
+            if (remaining_ < trailerBlockHeaderBytes)
+                fail("the trailer ends inside a block header (" + std::to_string(remaining_) +
+                     " bytes left)");
+            readBytes(tag.data(), tag.size(), "the tag of the next trailer block");
+            if (tag.rfind(trailerTagPrefix, 0) != 0)
+                fail("the trailer block tag \"" + printable(tag) + "\" does not begin with MRLD");
+        }
+    }
+
+    void readDetailChains(MeshFile& file) {
+        file.headDetail = readDetailChain(file.headMesh->vertexCount(), "head");
+        file.staticDetail =
+            readDetailChain(static_cast<std::int32_t>(file.staticMesh->vertexCount()), "static");
+    }
+
+    HeadTurn readHeadTurn(const HeadMesh& head, const StaticMesh& staticMesh) {
+        HeadTurn turn;
+        readBytes(turn.pivot.data(), 12, "the head turn's pivot");
+        if (!std::all_of(turn.pivot.begin(), turn.pivot.end(),
+                         [](float value) { return std::isfinite(value); }))
+            fail("the head turn's pivot is not a finite point");
+        turn.headWeights = readTurnWeights(head.vertexCount(), "head");
+        turn.staticWeights =
+            readTurnWeights(static_cast<std::int32_t>(staticMesh.vertexCount()), "static");
+        return turn;
+    }
+
+    std::vector<float> readTurnWeights(std::int32_t vertexCount, const std::string& mesh) {
+        const std::int32_t count = readCount("head turn's " + mesh + " weight count");
+        if (count != vertexCount)
+            fail("the head turn has " + std::to_string(count) + " " + mesh + " weights for " +
+                 std::to_string(vertexCount) + " " + mesh + " vertices");
+        requireBytes(checkedProduct(count, 4), "the head turn's " + mesh + " weights");
+        std::vector<float> weights(static_cast<std::size_t>(count));
+        readBytes(weights.data(), weights.size() * 4, "the head turn's " + mesh + " weights");
+        for (std::size_t i = 0; i < weights.size(); ++i)
+            if (!(weights[i] >= 0.0f && weights[i] <= 1.0f))
+                fail("the head turn's weight of " + mesh + " vertex " + std::to_string(i) + " is " +
+                     std::to_string(weights[i]) + ", outside 0..1");
+        return weights;
+    }
+
+    // A tag as a person can read it, whatever bytes it holds.
+    static std::string printable(const std::string& bytes) {
+        std::string text;
+        for (const char c : bytes) {
+            if (c >= 0x20 && c < 0x7F) {
+                text += c;
+            } else {
+                static constexpr char digits[] = "0123456789ABCDEF";
+                const auto byte = static_cast<unsigned char>(c);
+                text += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
+            }
+        }
+        return text;
     }
 
     DetailChain readDetailChain(std::int32_t vertexCount, const std::string& mesh) {
@@ -244,6 +315,14 @@ class MeshFileReader {
         return value;
     }
 
+    std::uint32_t readUint32(const std::string& field) {
+        if (remaining_ < 4)
+            fail("the file ends before " + field);
+        std::uint32_t value = 0;
+        readBytes(&value, 4, field);
+        return value;
+    }
+
     std::int32_t readCount(const std::string& field) {
         const std::int32_t count = readInt32("the " + field);
         if (count < 0)
@@ -283,6 +362,13 @@ class MeshFileReader {
         in_.read(static_cast<char*>(destination), static_cast<std::streamsize>(size));
         if (static_cast<std::uint64_t>(in_.gcount()) != size)
             fail("reading " + what + " failed");
+        remaining_ -= size;
+    }
+
+    void skipBytes(std::uint64_t size, const std::string& what) {
+        in_.seekg(static_cast<std::streamoff>(size), std::ios::cur);
+        if (!in_)
+            fail("skipping " + what + " failed");
         remaining_ -= size;
     }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "model/DetailLevels.h"
+#include "model/HeadTurn.h"
 #include "model/LargeFloatBuffer.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,8 @@ struct MeshFile {
     // From the optional trailer; empty for a file without one.
     DetailChain headDetail;
     DetailChain staticDetail;
+    // From the optional trailer; nothing for a head that does not turn.
+    std::optional<HeadTurn> headTurn;
 };
 
 // The most vertices a mesh may have: the GPU keeps 16 bits of every index.

@@ -1,6 +1,9 @@
 #include "model/MeshFileWriter.h"
 
+#include "model/MeshTrailer.h"
+
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -13,6 +16,7 @@ static_assert(std::endian::native == std::endian::little, "mesh files are little
 class ByteSink {
   public:
     void int32(std::int32_t value) { raw(&value, sizeof value); }
+    void uint32(std::uint32_t value) { raw(&value, sizeof value); }
     void float32(float value) { raw(&value, sizeof value); }
     void text(std::string_view bytes) { raw(bytes.data(), bytes.size()); }
     void floats(const std::vector<float>& values) { raw(values.data(), values.size() * 4); }
@@ -36,19 +40,41 @@ void require(bool condition, const char* what) {
         throw std::invalid_argument(std::string("mesh file image: ") + what);
 }
 
-// The tag, the version, then per mesh (head, static) the level count and for each level its
-// error, its index count and its indices.
-void appendDetailTrailer(ByteSink& sink, const MeshFileImage& image) {
-    sink.text(detailTrailerTag);
-    sink.int32(detailTrailerVersion);
-    for (const DetailChain* chain : {&image.headDetail, &image.staticDetail}) {
-        sink.int32(static_cast<std::int32_t>(chain->size()));
-        for (const DetailLevel& level : *chain) {
-            sink.float32(level.error);
-            sink.int32(static_cast<std::int32_t>(level.indices.size()));
-            sink.int32s(level.indices);
+// A trailer block: its tag, its version, the length of what `contents` writes, then that.
+template <class Contents>
+void appendBlock(ByteSink& sink, std::string_view tag, std::int32_t version, Contents contents) {
+    ByteSink block;
+    contents(block);
+    const std::string bytes = block.take();
+    require(bytes.size() <= UINT32_MAX, "a trailer block passes 4 GB");
+    sink.text(tag);
+    sink.int32(version);
+    sink.uint32(static_cast<std::uint32_t>(bytes.size()));
+    sink.text(bytes);
+}
+
+void appendDetailBlock(ByteSink& sink, const MeshFileImage& image) {
+    appendBlock(sink, detailBlockTag, detailBlockVersion, [&](ByteSink& block) {
+        for (const DetailChain* chain : {&image.headDetail, &image.staticDetail}) {
+            block.int32(static_cast<std::int32_t>(chain->size()));
+            for (const DetailLevel& level : *chain) {
+                block.float32(level.error);
+                block.int32(static_cast<std::int32_t>(level.indices.size()));
+                block.int32s(level.indices);
+            }
         }
-    }
+    });
+}
+
+void appendTurnBlock(ByteSink& sink, const HeadTurn& turn) {
+    appendBlock(sink, turnBlockTag, turnBlockVersion, [&](ByteSink& block) {
+        for (const float coordinate : turn.pivot)
+            block.float32(coordinate);
+        for (const std::vector<float>* weights : {&turn.headWeights, &turn.staticWeights}) {
+            block.int32(static_cast<std::int32_t>(weights->size()));
+            block.floats(*weights);
+        }
+    });
 }
 
 } // namespace
@@ -83,8 +109,17 @@ std::string encodeMeshFile(const MeshFileImage& image) {
     sink.int32(static_cast<std::int32_t>(image.staticIndices.size()));
     sink.floats(image.staticVertices);
     sink.int32s(image.staticIndices);
+    if (image.headTurn) {
+        require(image.headTurn->headWeights.size() == vertexCount,
+                "one head-turn weight per head vertex");
+        require(image.headTurn->staticWeights.size() ==
+                    static_cast<std::size_t>(image.staticVertexCount),
+                "one head-turn weight per static vertex");
+    }
     if (!image.headDetail.empty() || !image.staticDetail.empty())
-        appendDetailTrailer(sink, image);
+        appendDetailBlock(sink, image);
+    if (image.headTurn)
+        appendTurnBlock(sink, *image.headTurn);
     return sink.take();
 }
 

@@ -105,6 +105,29 @@ buildStaticMesh(const StaticMesh& staticMesh, RenderDevice& device, const Detail
         StaticMeshBuffers{vertexBuffer, indexBuffer, declaration, std::move(levels)});
 }
 
+namespace {
+
+std::int32_t weightBuffer(const std::vector<float>& weights, RenderDevice& device) {
+    return device.createVertexBuffer(static_cast<std::int32_t>(weights.size()), sizeof(float),
+                                     weights.data());
+}
+
+} // namespace
+
+HeadTurnBuffers buildHeadTurn(const MeshFile& file, RenderDevice& device) {
+    const HeadTurn turn =
+        file.headTurn ? *file.headTurn
+                      : HeadTurn{{},
+                                 std::vector<float>(
+                                     static_cast<std::size_t>(file.headMesh->vertexCount()), 0.0f),
+                                 std::vector<float>(file.staticMesh->vertexCount(), 0.0f)};
+    return HeadTurnBuffers{
+        file.headTurn.has_value(), glm::vec3(turn.pivot[0], turn.pivot[1], turn.pivot[2]),
+        weightBuffer(turn.headWeights, device), weightBuffer(turn.staticWeights, device),
+        device.createVertexDeclaration(static_cast<std::int32_t>(turnedVertexDeclaration.size()),
+                                       turnedVertexDeclaration.data())};
+}
+
 HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
                         std::int32_t channelCount, MorphPath path) {
     // The file records are freed when this returns, and also when a builder throws.
@@ -126,5 +149,7 @@ HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
                            [&](std::int32_t index) { headMesh.releaseTarget(index); });
     model.morphMesh->allTargets = std::move(allTargets);
     model.staticMesh = buildStaticMesh(*file.staticMesh, device, file.staticDetail);
+    if (path == MorphPath::AllTargets)
+        model.turn = buildHeadTurn(file, device);
     return model;
 }

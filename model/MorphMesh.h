@@ -5,6 +5,7 @@
 #include "model/TargetOffsets.h"
 
 #include <cstdint>
+#include <glm/vec3.hpp>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,9 +42,22 @@ struct StaticMeshBuffers {
     MeshDetail detail;
 };
 
+// How the head turns, on the GPU, for drawing with every target: each mesh's turn weights as a
+// vertex stream of one float, and the pivot. Where the file says nothing of a turn the weights
+// are 0: such a head stays still.
+struct HeadTurnBuffers {
+    bool fromFile;
+    glm::vec3 pivot;
+    std::int32_t headWeights;
+    std::int32_t staticWeights;
+    std::int32_t staticDeclaration; // the static mesh with its weights
+};
+
 struct HeadModel {
     std::unique_ptr<MorphMesh> morphMesh;
     std::unique_ptr<StaticMeshBuffers> staticMesh;
+    // Built with every target at once.
+    std::optional<HeadTurnBuffers> turn;
 };
 
 // How the head is to be morphed: by the seven channels alone, or also by every target at once.
@@ -56,5 +70,8 @@ HeadModel loadHeadModel(const std::string& meshPath, RenderDevice& device,
 std::unique_ptr<MorphMesh> buildMorphMesh(const HeadMesh& headMesh, RenderDevice& device,
                                           std::int32_t channelCount,
                                           const DetailChain& detail = {});
+struct MeshFile;
+// The turn of the file's head, or a still one where it has none.
+HeadTurnBuffers buildHeadTurn(const MeshFile& file, RenderDevice& device);
 std::unique_ptr<StaticMeshBuffers>
 buildStaticMesh(const StaticMesh& staticMesh, RenderDevice& device, const DetailChain& detail = {});

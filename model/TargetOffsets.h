@@ -22,6 +22,6 @@ struct TargetOffsets {
     std::int32_t runs;
     std::int32_t offsets;
     std::int32_t targetCount;
-    // Drawn with the base stream alone: a position and a normal.
+    // Drawn with the base stream (a position and a normal) and the head-turn weights.
     std::int32_t vertexDeclaration;
 };

@@ -36,3 +36,11 @@ inline constexpr std::array<MeshVertexElement, 2> staticVertexDeclaration{{
     {0, DeclFloat3, UsagePosition, 0, 0},
     {12, DeclFloat4, UsageNormal, 0, 0},
 }};
+
+// A mesh drawn turned with the head: its position and normal, and from stream 1 each vertex's
+// share of the head's turn (one float a vertex).
+inline constexpr std::array<MeshVertexElement, 3> turnedVertexDeclaration{{
+    {0, DeclFloat3, UsagePosition, 0, 0},
+    {12, DeclFloat4, UsageNormal, 0, 0},
+    {0, DeclFloat1, UsageTexcoord, 0, 1},
+}};

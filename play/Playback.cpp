@@ -14,8 +14,13 @@ Playback::Playback(Recording recording, const std::vector<std::string>& targetNa
     const std::size_t poses = columns == 0 ? 0 : recording_.poses.size() / columns;
     if (recording_.poseOfRow.size() != recording_.times.size() ||
         recording_.poses.size() != poses * columns ||
+        (recording_.hasHeadAngles && recording_.headAngles.size() % 3 != 0) ||
         std::any_of(recording_.poseOfRow.begin(), recording_.poseOfRow.end(),
-                    [&](std::uint32_t pose) { return columns != 0 && pose >= poses; }))
+                    [&](std::uint32_t pose) {
+                        return (columns != 0 && pose >= poses) ||
+                               (recording_.hasHeadAngles &&
+                                std::size_t{pose} * 3 >= recording_.headAngles.size());
+                    }))
         throw DemoError("a recording of " + std::to_string(recording_.times.size()) + " rows, " +
                         std::to_string(recording_.poseOfRow.size()) + " row poses and " +
                         std::to_string(recording_.poses.size()) + " weights in " +
@@ -37,9 +42,13 @@ std::vector<std::string> Playback::notes() const {
     if (!unmatched_.empty())
         notes.push_back("columns that match no morph target of the head, not played: " +
                         joinedNames(unmatched_));
-    if (!recording_.rotationColumns.empty())
-        notes.push_back("head and eye rotations are not applied: " +
-                        joinedNames(recording_.rotationColumns));
+    std::vector<std::string> eyeColumns;
+    for (const std::string& column : recording_.rotationColumns)
+        if (lowerCase(column).find("eye") != std::string::npos)
+            eyeColumns.push_back(column);
+    if (!eyeColumns.empty())
+        notes.push_back("eye rotations are not applied (the eyeLook targets carry the gaze): " +
+                        joinedNames(eyeColumns));
     return notes;
 }
 
@@ -50,13 +59,8 @@ void Playback::advance(double dt) {
     time_ = std::fmod(time_ + dt, duration);
 }
 
-void Playback::pose(std::vector<float>& targetWeights) const {
-    targetWeights.assign(targetCount_, 0.0f);
+Playback::Between Playback::playheadRows() const {
     const std::vector<double>& times = recording_.times;
-    if (times.empty())
-        return; // nothing recorded: the rest pose
-    const std::size_t columns = recording_.columns.size();
-    // The last row at or before the playhead, and how far the playhead is towards the next.
     const auto after = std::upper_bound(times.begin(), times.end(), time_);
     const std::size_t row =
         after == times.begin() ? 0 : static_cast<std::size_t>(after - times.begin()) - 1;
@@ -64,12 +68,31 @@ void Playback::pose(std::vector<float>& targetWeights) const {
     const double span = times[next] - times[row];
     const auto blend =
         span > 0.0 ? static_cast<float>(std::clamp((time_ - times[row]) / span, 0.0, 1.0)) : 0.0f;
-    const std::span<const float> from = recording_.rowWeights(row);
-    const std::span<const float> to = recording_.rowWeights(next);
-    for (std::size_t column = 0; column < columns; ++column) {
+    return {row, next, blend};
+}
+
+void Playback::pose(std::vector<float>& targetWeights) const {
+    targetWeights.assign(targetCount_, 0.0f);
+    if (recording_.times.empty())
+        return; // nothing recorded: the rest pose
+    const Between at = playheadRows();
+    const std::span<const float> from = recording_.rowWeights(at.row);
+    const std::span<const float> to = recording_.rowWeights(at.next);
+    for (std::size_t column = 0; column < recording_.columns.size(); ++column) {
         const std::int32_t target = targetOfColumn_[column];
         if (target >= 0)
             targetWeights[static_cast<std::size_t>(target)] =
-                from[column] + blend * (to[column] - from[column]);
+                from[column] + at.blend * (to[column] - from[column]);
     }
+}
+
+std::optional<HeadAngles> Playback::headAngles() const {
+    if (!recording_.hasHeadAngles || recording_.times.empty())
+        return std::nullopt;
+    const Between at = playheadRows();
+    const HeadAngles from = recording_.rowHeadAngles(at.row);
+    const HeadAngles to = recording_.rowHeadAngles(at.next);
+    const auto blend = [&](float a, float b) { return a + at.blend * (b - a); };
+    return HeadAngles{blend(from.yaw, to.yaw), blend(from.pitch, to.pitch),
+                      blend(from.roll, to.roll)};
 }

@@ -2,6 +2,7 @@
 
 #include "play/Recording.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@ class Playback {
     // Throws DemoError for a recording whose rows, poses and weights disagree.
     Playback(Recording recording, const std::vector<std::string>& targetNames);
 
-    // What the binding leaves out, each said once: columns that match no target, and the
-    // rotation columns, which are not applied.
+    // What the binding leaves out, each said once: columns that match no target, and the eye
+    // rotation columns, which are not applied (the eyeLook targets carry the gaze).
     std::vector<std::string> notes() const;
 
     // Moves the playhead on by dt seconds unless paused, wrapping at the end.
@@ -28,7 +29,20 @@ class Playback {
     // blended linearly between their times.
     void pose(std::vector<float>& targetWeights) const;
 
+    // The head's angles at the playhead, blended as the weights are; nothing when the recording
+    // has none.
+    std::optional<HeadAngles> headAngles() const;
+
   private:
+    // The last row at or before the playhead, the row after it, and how far the playhead is
+    // from the one towards the other.
+    struct Between {
+        std::size_t row;
+        std::size_t next;
+        float blend;
+    };
+    Between playheadRows() const;
+
     Recording recording_;
     std::size_t targetCount_;
     std::vector<std::int32_t> targetOfColumn_; // -1: drives nothing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/HeadAngles.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +16,8 @@ struct Recording {
     std::vector<std::string> columns;
     // Head and eye rotation columns: read, checked and left out of the columns above.
     std::vector<std::string> rotationColumns;
+    // Whether the file has any of HeadYaw, HeadPitch and HeadRoll; a missing one reads as 0.
+    bool hasHeadAngles = false;
     std::int32_t framesPerSecond = 30;
     // Seconds since the first row, never decreasing.
     std::vector<double> times;
@@ -21,6 +25,9 @@ struct Recording {
     std::vector<std::uint32_t> poseOfRow;
     // The distinct poses, columns.size() weights a pose, each in 0..1.
     std::vector<float> poses;
+    // With head angles, three a pose: yaw, pitch and roll in radians, as the phone app writes
+    // them (see common/HeadAngles.h).
+    std::vector<float> headAngles;
 
     std::size_t rowCount() const { return times.size(); }
     // One frame longer than the last row's time, so that a loop shows every row once.
@@ -28,6 +35,12 @@ struct Recording {
     // The weights of a row, one a column.
     std::span<const float> rowWeights(std::size_t row) const {
         return std::span(poses).subspan(poseOfRow[row] * columns.size(), columns.size());
+    }
+    HeadAngles rowHeadAngles(std::size_t row) const {
+        if (!hasHeadAngles)
+            return {};
+        const std::size_t at = std::size_t{poseOfRow[row]} * 3;
+        return {headAngles[at], headAngles[at + 1], headAngles[at + 2]};
     }
 };
 

@@ -80,9 +80,14 @@ struct Layout {
     std::size_t fieldCount = 0;
     std::size_t timecode = 0;
     std::size_t shapeCount = 0;
-    std::vector<std::size_t> weights;   // in Recording::columns order
-    std::vector<std::size_t> rotations; // checked, not kept
+    std::vector<std::size_t> weights;                     // in Recording::columns order
+    std::vector<std::size_t> rotations;                   // checked; the head's kept in headAngles
+    std::array<std::optional<std::size_t>, 3> headAngles; // yaw, pitch, roll
 };
+
+// A head angle past a full turn is no head's pose; the bound keeps the rotation's arithmetic
+// in range.
+constexpr float maxHeadAngle = 6.2832f;
 
 class RecordingReader {
   public:
@@ -186,6 +191,11 @@ class RecordingReader {
             } else if (isRotationColumn(lower)) {
                 layout_.rotations.push_back(field);
                 recording_.rotationColumns.emplace_back(names[field]);
+                for (std::size_t angle = 0; angle < 3; ++angle)
+                    if (lower == rotationColumns[angle]) {
+                        layout_.headAngles[angle] = field;
+                        recording_.hasHeadAngles = true;
+                    }
             } else {
                 layout_.weights.push_back(field);
                 recording_.columns.emplace_back(names[field]);
@@ -230,8 +240,12 @@ class RecordingReader {
 
         if (shapeCount == 0) {
             // Tracking lost: the pose before, or the rest pose at the start, which is made once.
-            if (recording_.poseOfRow.empty())
+            if (recording_.poseOfRow.empty()) {
                 recording_.poses.insert(recording_.poses.end(), layout_.weights.size(), 0.0f);
+                if (recording_.hasHeadAngles)
+                    recording_.headAngles.insert(recording_.headAngles.end(), 3, 0.0f);
+                ++poseCount_;
+            }
             recording_.poseOfRow.push_back(
                 recording_.poseOfRow.empty() ? 0 : recording_.poseOfRow.back());
             return;
@@ -239,8 +253,9 @@ class RecordingReader {
         if (fields.size() != layout_.fieldCount)
             fail("the row has " + std::to_string(fields.size()) + " fields, the header " +
                  std::to_string(layout_.fieldCount));
-        const std::size_t pose =
-            layout_.weights.empty() ? 0 : recording_.poses.size() / layout_.weights.size();
+        // Without curves or head angles every row shows the one empty pose.
+        const bool posesHoldAnything = !layout_.weights.empty() || recording_.hasHeadAngles;
+        const std::size_t pose = posesHoldAnything ? poseCount_ : 0;
         if (pose > std::numeric_limits<std::uint32_t>::max())
             fail("more than " + std::to_string(std::numeric_limits<std::uint32_t>::max()) +
                  " rows");
@@ -248,7 +263,15 @@ class RecordingReader {
             recording_.poses.push_back(std::clamp(number(fields[index]), 0.0f, 1.0f));
         for (const std::size_t index : layout_.rotations)
             number(fields[index]);
+        if (recording_.hasHeadAngles)
+            for (const std::optional<std::size_t>& index : layout_.headAngles) {
+                const float angle = index ? number(fields[*index]) : 0.0f;
+                if (!(std::abs(angle) <= maxHeadAngle))
+                    fail("the head angle " + quoted(fields[*index]) + " is more than a full turn");
+                recording_.headAngles.push_back(angle);
+            }
         recording_.poseOfRow.push_back(static_cast<std::uint32_t>(pose));
+        poseCount_ = pose + 1;
         anyTracked_ = true;
     }
 
@@ -309,6 +332,7 @@ class RecordingReader {
     Layout layout_;
     std::vector<Row> rows_;
     bool anyTracked_ = false;
+    std::size_t poseCount_ = 0;
     bool sixtySoFar_ = false;   // a frame number of 30 or more seen: the rate is 60
     bool pastMidnight_ = false; // from here on, timecodes count from the day before's midnight
     Recording recording_;

@@ -59,6 +59,8 @@ std::int32_t lastIndex(std::size_t tableSize) {
 
 GLint componentCount(std::int32_t declType) {
     switch (declType) {
+    case DeclFloat1:
+        return 1;
     case DeclFloat3:
         return 3;
     case DeclFloat4:

@@ -30,7 +30,7 @@ struct MeshVertexElement {
 };
 
 // Declaration types and usages keep their Direct3D 9 numbers, so declarations read as tables.
-enum DeclType : std::int32_t { DeclFloat3 = 2, DeclFloat4 = 3 };
+enum DeclType : std::int32_t { DeclFloat1 = 0, DeclFloat3 = 2, DeclFloat4 = 3 };
 enum DeclUsage : std::int32_t { UsagePosition = 0, UsageNormal = 3, UsageTexcoord = 5 };
 // Texture address modes, with their Direct3D 9 numbers.
 enum TextureAddress : std::uint32_t {

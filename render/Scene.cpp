@@ -29,8 +29,9 @@ Scene::Scene(const WindowTarget& target, MorphPath path)
       morphPixelShaderPath_("data/shaders/morphPixelShader.psh"),
       allTargetsVertexShaderPath_("data/shaders/morphAllTargetsVertexShader.vsh"),
       staticVertexShaderPath_("data/shaders/staticVertexShader.vsh"),
-      staticPixelShaderPath_("data/shaders/staticPixelShader.psh"), startEye_(0.0f, -10.0f, 450.0f),
-      startTarget_(0.0f, -10.0f, 0.0f) {
+      staticPixelShaderPath_("data/shaders/staticPixelShader.psh"),
+      turnedStaticVertexShaderPath_("data/shaders/turnedStaticVertexShader.vsh"),
+      startEye_(0.0f, -10.0f, 450.0f), startTarget_(0.0f, -10.0f, 0.0f) {
     // Qt and the driver may leave the vector state dirty; each heavy stage starts clean.
     clearUpperVectorState();
     // Shaders first, so a broken shader file is reported before the slower work below.
@@ -56,6 +57,8 @@ Scene::Scene(const WindowTarget& target, MorphPath path)
     staticMesh_ = std::move(headModel.staticMesh);
     if (morphMesh_->allTargets) {
         allTargetsVertexShader_ = createShader(allTargetsVertexShaderPath_, ShaderType::Vertex);
+        turnedStaticVertexShader_ = createShader(turnedStaticVertexShaderPath_, ShaderType::Vertex);
+        turn_ = headModel.turn;
         path_ = MorphPath::AllTargets;
     }
 
@@ -85,7 +88,8 @@ bool Scene::pictureChanged() const {
 }
 
 bool Scene::sameAsDrawn() const {
-    if (camera_.view() != drawn_.view || camera_.projection() != drawn_.projection)
+    if (camera_.view() != drawn_.view || camera_.projection() != drawn_.projection ||
+        headRotation_ != drawn_.headRotation)
         return false;
     if (path_ == MorphPath::AllTargets)
         return pose_ == drawn_.pose;
@@ -104,6 +108,7 @@ void Scene::rememberDrawn() {
     redrawRequested_ = false;
     drawn_.view = camera_.view();
     drawn_.projection = camera_.projection();
+    drawn_.headRotation = headRotation_;
     if (path_ == MorphPath::AllTargets) {
         drawn_.pose = pose_;
         return;
@@ -142,11 +147,34 @@ std::int32_t Scene::indexBufferFor(const MeshDetail& detail, std::int32_t fullIn
         return fullIndexBuffer;
     // The nearest point of the box: close up, part of the mesh is nearer than its centre, and
     // the error there must stay within the pixel budget too.
-    const glm::vec3 nearest = glm::clamp(camera_.eye(), detail.boundsMin, detail.boundsMax);
-    const float distance = glm::distance(camera_.eye(), nearest);
+    const glm::vec3 eye = eyeSeenByRestHead();
+    const glm::vec3 nearest = glm::clamp(eye, detail.boundsMin, detail.boundsMax);
+    const float distance = glm::distance(eye, nearest);
     const float maxError =
         largestErrorWithin(acceptedErrorPixels, distance, camera_.projection(), target_.height);
     return detail.indexBufferWithin(maxError, fullIndexBuffer);
+}
+
+glm::vec3 Scene::eyeSeenByRestHead() const {
+    // The neck turns less than the head, but moves less too: the head's own turn bounds how far
+    // any vertex comes towards the camera.
+    if (!turn_)
+        return camera_.eye();
+    return turn_->pivot + glm::inverse(headRotation_) * (camera_.eye() - turn_->pivot);
+}
+
+void Scene::setTurnConstants(ShaderD3D9& vertexShader) {
+    // The shortest way round, so that a share of the turn never goes the long way.
+    glm::quat rotation = glm::normalize(headRotation_);
+    if (rotation.w < 0.0f)
+        rotation = -rotation;
+    const float halfSine = glm::length(glm::vec3(rotation.x, rotation.y, rotation.z));
+    const float angle = 2.0f * std::atan2(halfSine, rotation.w);
+    const glm::vec3 axis = halfSine > 1e-7f
+                               ? glm::vec3(rotation.x, rotation.y, rotation.z) / halfSine
+                               : glm::vec3(0.0f, 1.0f, 0.0f);
+    vertexShader.setVector("headTurn", glm::vec4(axis, angle));
+    vertexShader.setVector("headPivot", glm::vec4(turn_->pivot, 1.0f));
 }
 
 void Scene::drawMorphMesh() {
@@ -185,6 +213,7 @@ void Scene::drawAllTargets() {
     drawnHeadIndexBuffer_ = indexBufferFor(morphMesh_->detail, morphMesh_->indexBuffer);
     bindIndexBuffer(drawnHeadIndexBuffer_);
     bindVertexBuffer(0, morphMesh_->baseVertexBuffer);
+    bindVertexBuffer(1, turn_->headWeights);
 
     // Four weights a vector; a target the pose leaves out weighs 0.
     targetWeights_.assign((static_cast<std::size_t>(offsets.targetCount) + 3) / 4, glm::vec4(0.0f));
@@ -200,19 +229,27 @@ void Scene::drawAllTargets() {
     bindShader(allTargetsVertexShader_);
     bindShader(morphPixelShader_);
     setFrameConstants(shader, *morphPixelShader_);
+    setTurnConstants(shader);
     drawIndexed();
 }
 
 void Scene::drawStaticMesh() {
+    // With every target, the teeth turn with the head.
+    const bool turned = path_ == MorphPath::AllTargets;
+    ShaderD3D9& vertexShader = turned ? *turnedStaticVertexShader_ : *staticVertexShader_;
     bindTextures(*staticPixelShader_);
-    bindVertexDeclaration(staticMesh_->vertexDeclaration);
+    bindVertexDeclaration(turned ? turn_->staticDeclaration : staticMesh_->vertexDeclaration);
     drawnStaticIndexBuffer_ = indexBufferFor(staticMesh_->detail, staticMesh_->indexBuffer);
     bindIndexBuffer(drawnStaticIndexBuffer_);
     bindVertexBuffer(0, staticMesh_->vertexBuffer);
+    if (turned)
+        bindVertexBuffer(1, turn_->staticWeights);
 
-    bindShader(staticVertexShader_);
+    bindShader(&vertexShader);
     bindShader(staticPixelShader_);
-    setFrameConstants(*staticVertexShader_, *staticPixelShader_);
+    setFrameConstants(vertexShader, *staticPixelShader_);
+    if (turned)
+        setTurnConstants(vertexShader);
     drawIndexed();
 }
 

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <glm/gtc/quaternion.hpp>
 #include <memory>
+#include <optional>
 #include <string>
 
 // The demo object: everything that is drawn and everything needed to draw it. Built once on the
@@ -39,6 +41,12 @@ class Scene : public RenderDevice {
     void setPose(const std::vector<float>& targetWeights) { pose_ = targetWeights; }
     bool drawsAllTargets() const { return path_ == MorphPath::AllTargets; }
 
+    // Drawn with every target, the head turns by this rotation (in the head's axes, about the
+    // pivot of its mesh file), each vertex by its own share. Where the file has no turn, or the
+    // channels draw the head, it stays still.
+    void setHeadRotation(const glm::quat& rotation) { headRotation_ = rotation; }
+    bool turnsHead() const { return turn_ && turn_->fromFile && drawsAllTargets(); }
+
     // Whether a frame now would differ from the last one drawn: the camera, a channel, the pose,
     // or the window asked for a redraw (exposed again, resized). Until the first frame, always.
     bool pictureChanged() const;
@@ -57,6 +65,7 @@ class Scene : public RenderDevice {
         std::vector<float> channelWeights;
         std::vector<std::string> channelTargets;
         std::vector<float> pose;
+        glm::quat headRotation{0.0f, 0.0f, 0.0f, 0.0f};
     };
     bool sameAsDrawn() const;
     void rememberDrawn();
@@ -67,6 +76,9 @@ class Scene : public RenderDevice {
     void drawStaticMesh();
     void bindTextures(ShaderD3D9& pixelShader);
     void setFrameConstants(ShaderD3D9& vertexShader, ShaderD3D9& pixelShader);
+    void setTurnConstants(ShaderD3D9& vertexShader);
+    // The camera's eye where the head's rest pose sees it: turned back with the head.
+    glm::vec3 eyeSeenByRestHead() const;
     std::int32_t indexBufferFor(const MeshDetail& detail, std::int32_t fullIndexBuffer) const;
 
     WindowTarget target_;
@@ -77,6 +89,7 @@ class Scene : public RenderDevice {
     std::filesystem::path allTargetsVertexShaderPath_;
     std::filesystem::path staticVertexShaderPath_;
     std::filesystem::path staticPixelShaderPath_;
+    std::filesystem::path turnedStaticVertexShaderPath_;
     glm::vec3 startEye_;
     glm::vec3 startTarget_;
     ShaderD3D9* morphVertexShader_ = nullptr;
@@ -89,6 +102,9 @@ class Scene : public RenderDevice {
     std::unique_ptr<MorphMesh> morphMesh_;
     ShaderD3D9* staticVertexShader_ = nullptr;
     ShaderD3D9* staticPixelShader_ = nullptr;
+    ShaderD3D9* turnedStaticVertexShader_ = nullptr;
+    std::optional<HeadTurnBuffers> turn_;
+    glm::quat headRotation_{1.0f, 0.0f, 0.0f, 0.0f};
     std::unique_ptr<StaticMeshBuffers> staticMesh_;
     Camera camera_;
     std::int32_t noiseTexture_ = 0;

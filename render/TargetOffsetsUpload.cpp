@@ -26,7 +26,7 @@ std::optional<TargetOffsets> buildTargetOffsets(const HeadMesh& headMesh,
                               std::span(out, texels * wordsPerOffsetTexel));
         });
     const std::int32_t declaration = device.createVertexDeclaration(
-        static_cast<std::int32_t>(staticVertexDeclaration.size()), staticVertexDeclaration.data());
+        static_cast<std::int32_t>(turnedVertexDeclaration.size()), turnedVertexDeclaration.data());
     return TargetOffsets{runsTexture, offsetsTexture, static_cast<std::int32_t>(targetOrder.size()),
                          declaration};
 }

@@ -2,10 +2,13 @@
 // move it: vertexRuns gives where its offsets start in targetOffsets and how many there are; an
 // offset is a texel of six half floats two a word, (position x, y), (position z, normal x),
 // (normal y, z), then the target's index, which picks its weight from targetWeights (target t
-// at [t / 4][t % 4]; an unweighted target weighs 0).
+// at [t / 4][t % 4]; an unweighted target weighs 0). Then the vertex turns with the head about
+// headPivot by its own share of the turn (headTurn: the unit axis and the angle in radians).
 
 float4x4 viewProj;  // world to clip, row-vector convention
 float4 eyePosition; // world space
+float4 headTurn;    // axis xyz, angle w
+float4 headPivot;   // xyz
 float4 targetWeights[1000];
 Buffer<uint4> vertexRuns;
 Buffer<uint4> targetOffsets;
@@ -14,6 +17,7 @@ struct VertexInput
 {
     float3 position : POSITION0;
     float4 normal : NORMAL0;
+    float turnWeight : TEXCOORD0;
     uint vertexId : SV_VertexID;
 };
 
@@ -25,6 +29,16 @@ struct VertexOutput
     float3 toEye : TEXCOORD2;
     float glaze : TEXCOORD3;
 };
+
+// v turned by the share `weight` of the head's turn: a quaternion of the scaled angle, never a
+// blend of matrices, so that a half-turned neck keeps its girth.
+float3 turned(float3 v, float weight)
+{
+    float halfAngle = 0.5 * weight * headTurn.w;
+    float3 q = headTurn.xyz * sin(halfAngle);
+    float3 t = 2.0 * cross(q, v);
+    return v + cos(halfAngle) * t + cross(q, t);
+}
 
 VertexOutput Main(VertexInput input)
 {
@@ -38,8 +52,9 @@ VertexOutput Main(VertexInput input)
         low += weight * f16tof32(offset.xyz);
         high += weight * f16tof32(offset.xyz >> 16);
     }
-    float3 position = input.position + float3(low.x, high.x, low.y);
-    float3 normal = input.normal.xyz + float3(high.y, low.z, high.z);
+    float3 morphed = input.position + float3(low.x, high.x, low.y);
+    float3 position = headPivot.xyz + turned(morphed - headPivot.xyz, input.turnWeight);
+    float3 normal = turned(input.normal.xyz + float3(high.y, low.z, high.z), input.turnWeight);
 
     VertexOutput output;
     output.position = mul(float4(position, 1.0), viewProj);

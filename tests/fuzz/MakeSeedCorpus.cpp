@@ -38,6 +38,10 @@ std::vector<std::pair<std::string, std::string>> meshSeeds() {
     MeshFileImage levels = makeMeshImage({"a", "b"});
     levels.headDetail = {{0.25f, {0, 1, 2}}, {0.5f, {0, 2, 3}}};
     levels.staticDetail = {{1.0f, {4, 3, 2}}};
+    MeshFileImage turning = levels;
+    turning.headTurn = HeadTurn{{0.0f, -30.0f, -10.0f}, {1.0f, 0.75f, 0.5f, 0.0f}, {}};
+    turning.headTurn->staticWeights.assign(static_cast<std::size_t>(turning.staticVertexCount),
+                                           1.0f);
     MeshFileImage noTriangles = makeMeshImage({"only"}, {.vertexCount = 0, .staticVertexCount = 0});
     noTriangles.indices.clear();
     noTriangles.staticIndices.clear();
@@ -58,6 +62,7 @@ std::vector<std::pair<std::string, std::string>> meshSeeds() {
         {"no-vertices.dat", encodeMeshFile(noTriangles)},
         {"trailing-bytes.dat", encodeMeshFile(makeMeshImage({"a"})) + "trailing"},
         {"detail-levels.dat", encodeMeshFile(levels)},
+        {"head-turn.dat", encodeMeshFile(turning)},
     };
 }
 

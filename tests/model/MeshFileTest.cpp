@@ -2,6 +2,7 @@
 
 #include "MeshImages.h"
 #include "common/DemoError.h"
+#include "model/MeshTrailer.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gmock/gmock.h>
@@ -349,19 +350,84 @@ TEST_F(MeshFileTest, ReadsTheLevelsOfDetailTrailerAndIgnoresWhatItDoesNotKnow) {
     ASSERT_EQ(file.staticDetail.size(), 1u);
     EXPECT_THAT(file.staticDetail[0].indices, ElementsAreArray({4, 3, 2}));
 
-    // No trailer, other trailing bytes, or a later version's trailer: full detail only.
+    // No trailer, other trailing bytes, or a later version's block: full detail only.
     const std::string bytes = encodeMeshFile(image);
     const std::size_t trailer = trailerOffset(image);
     EXPECT_TRUE(readBytes(bytes.substr(0, trailer)).headDetail.empty());
     EXPECT_TRUE(readBytes(bytes.substr(0, trailer) + "MRLDLOD").headDetail.empty());
+    EXPECT_TRUE(readBytes(bytes.substr(0, trailer) + "not a trailer at all").headDetail.empty());
     std::string later = bytes;
-    patchInt32(later, trailer + 8, detailTrailerVersion + 1);
+    patchInt32(later, trailer + 8, detailBlockVersion + 1);
     EXPECT_TRUE(readBytes(later).headDetail.empty());
+
+    // The first files' levels: version 1 and no length.
+    std::string lengthless = bytes;
+    lengthless.erase(trailer + 12, 4);
+    patchInt32(lengthless, trailer + 8, lengthlessDetailVersion);
+    const MeshFile old = readBytes(lengthless);
+    ASSERT_EQ(old.headDetail.size(), 2u);
+    EXPECT_THAT(old.staticDetail[0].indices, ElementsAreArray({4, 3, 2}));
+}
+
+MeshFileImage imageWithTurn() {
+    MeshFileImage image = imageWithLevels();
+    image.headTurn = HeadTurn{{1.0f, -2.0f, 3.0f}, {1.0f, 0.5f, 0.25f, 0.0f}, {}};
+    image.headTurn->staticWeights.assign(static_cast<std::size_t>(image.staticVertexCount), 1.0f);
+    return image;
+}
+
+TEST_F(MeshFileTest, TheHeadTurnTravelsInItsBlockAndABlockNobodyKnowsIsSkipped) {
+    const MeshFileImage image = imageWithTurn();
+    const MeshFile file = read(image);
+    ASSERT_TRUE(file.headTurn.has_value());
+    EXPECT_THAT(file.headTurn->pivot, ElementsAreArray({1.0f, -2.0f, 3.0f}));
+    EXPECT_THAT(file.headTurn->headWeights, ElementsAreArray(image.headTurn->headWeights));
+    EXPECT_THAT(file.headTurn->staticWeights, ElementsAreArray(image.headTurn->staticWeights));
+    EXPECT_EQ(file.headDetail.size(), 2u);
+    EXPECT_FALSE(read(imageWithLevels()).headTurn.has_value());
+
+    // A block of a later kind between the levels and the turn is stepped over.
+    const std::string bytes = encodeMeshFile(image);
+    const std::size_t turnBlock = encodeMeshFile(imageWithLevels()).size();
+    std::string unknown = "MRLDNEXT";
+    unknown += std::string("\x01\x00\x00\x00\x05\x00\x00\x00", 8) + "12345";
+    const MeshFile withUnknown =
+        readBytes(bytes.substr(0, turnBlock) + unknown + bytes.substr(turnBlock));
+    ASSERT_TRUE(withUnknown.headTurn.has_value());
+    EXPECT_EQ(withUnknown.headDetail.size(), 2u);
+}
+
+TEST_F(MeshFileTest, RejectsADamagedHeadTurn) {
+    const MeshFileImage image = imageWithTurn();
+    const std::size_t block = encodeMeshFile(imageWithLevels()).size();
+    const std::size_t length = block + 12, pivot = block + 16, headCount = pivot + 12;
+    const std::size_t firstWeight = headCount + 4, staticCount = firstWeight + 16;
+    const auto withFloat = [&](std::size_t offset, float value) {
+        std::string bytes = encodeMeshFile(image);
+        patchBytes(bytes, offset, std::string_view(reinterpret_cast<const char*>(&value), 4));
+        return bytes;
+    };
+    const float nanValue = std::numeric_limits<float>::quiet_NaN();
+    expectRejected(withFloat(firstWeight + 4, 1.5f),
+                   "the head turn's weight of head vertex 1 is 1.500000, outside 0..1");
+    expectRejected(withFloat(firstWeight, nanValue), "weight of head vertex 0 is nan");
+    expectRejected(withFloat(pivot + 4, nanValue), "the head turn's pivot is not a finite point");
+    expectRejected(patched(image, headCount, 3), "the head turn has 3 head weights for 4 head");
+    expectRejected(patched(image, staticCount, 0), "0 static weights for");
+    expectRejected(patched(image, length, 100000),
+                   "trailer block \"MRLDTURN\" of 100000 bytes would run past the end");
+    const std::string bytes = encodeMeshFile(image);
+    std::string longer = bytes + "xyzw";
+    patchInt32(longer, length, static_cast<std::int32_t>(bytes.size() - pivot + 4));
+    expectRejected(longer, "trailer block \"MRLDTURN\" is");
+    expectRejected(bytes + "MRLDTAIL", "the trailer ends inside a block header (8 bytes left)");
+    expectRejected(bytes + "tail of sixteen!", "the trailer block tag \"tail of \" does not");
 }
 
 TEST_F(MeshFileTest, RejectsADamagedLevelsOfDetailTrailer) {
     const MeshFileImage image = imageWithLevels();
-    const std::size_t headLevels = trailerOffset(image) + 12; // after the tag and the version
+    // After the tag, the version and the length.
+    const std::size_t headLevels = trailerOffset(image) + trailerBlockHeaderBytes;
     const std::size_t firstError = headLevels + 4;
     const std::size_t firstCount = firstError + 4;
     const std::size_t firstIndices = firstCount + 4;
@@ -384,7 +450,7 @@ TEST_F(MeshFileTest, RejectsADamagedLevelsOfDetailTrailer) {
                    "the error of head level 1 (0.250000) does not rise");
     const std::string bytes = encodeMeshFile(image);
     expectRejected(bytes.substr(0, bytes.size() - 2),
-                   "the static level 0 indices would run past the end");
+                   "trailer block \"MRLDLODS\" of 68 bytes would run past the end");
 }
 
 } // namespace

@@ -115,13 +115,48 @@ TEST(Recording, BlendsBetweenRowsLoopsAndPauses) {
     playback.advance(2.0 / 30); // two frames long: wraps to half a frame
     EXPECT_NEAR(playback.time(), 0.5 / 30, 1e-12);
 
-    Playback capture(readRecording(directory.write(
-                         "take.csv", "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw\n"
-                                     "00:00:00:00,3,0,0,0\n")),
-                     headTargets);
+    Playback capture(
+        readRecording(directory.write(
+            "take.csv", "Timecode,BlendShapeCount,CheekPuff,JawOpen,HeadYaw,LeftEyeYaw\n"
+                        "00:00:00:00,3,0,0,0,0\n")),
+        headTargets);
     EXPECT_THAT(capture.notes(),
                 testing::ElementsAre(testing::HasSubstr(": CheekPuff"),
-                                     testing::HasSubstr("rotations are not applied: HeadYaw")));
+                                     testing::HasSubstr("eye rotations are not applied (the "
+                                                        "eyeLook targets carry the gaze): "
+                                                        "LeftEyeYaw")));
+}
+
+TEST(Recording, HeadAnglesArePlayedBlendedAndHeldThroughLostRows) {
+    TemporaryDirectory directory;
+    // Pitch is missing (0); a lost row holds the angles before it. No curves at all: a take
+    // of the head alone, as an animation that only turns the head is written.
+    Playback playback(
+        readRecording(directory.write("take.csv", "Timecode,BlendShapeCount,HeadRoll,HeadYaw\n"
+                                                  "00:00:00:00,2,0.1,0\n"
+                                                  "00:00:00:01,2,0.3,0.5\n"
+                                                  "00:00:00:02,0\n"
+                                                  "00:00:00:03,2,-0.2,-0.4\n")),
+        headTargets);
+    const auto anglesAt = [&](double seconds) {
+        playback.advance(seconds - playback.time());
+        return playback.headAngles().value();
+    };
+    const HeadAngles half = anglesAt(0.5 / 30);
+    EXPECT_FLOAT_EQ(half.yaw, 0.25f);
+    EXPECT_FLOAT_EQ(half.pitch, 0.0f);
+    EXPECT_FLOAT_EQ(half.roll, 0.2f);
+    EXPECT_FLOAT_EQ(anglesAt(2.0 / 30).yaw, 0.5f) << "the lost row holds";
+    EXPECT_FLOAT_EQ(anglesAt(3.0 / 30).roll, -0.2f);
+
+    const Playback withoutHead(
+        readRecording(directory.write("plain.csv", "Timecode,BlendShapeCount,JawOpen\n"
+                                                   "00:00:00:00,1,0.5\n")),
+        headTargets);
+    EXPECT_FALSE(withoutHead.headAngles().has_value());
+    EXPECT_THROW(readRecording(directory.write("spun.csv", "Timecode,BlendShapeCount,HeadYaw\n"
+                                                           "00:00:00:00,1,7\n")),
+                 DemoError);
 }
 
 TEST(Recording, RefusesADamagedFileNamingLineAndFault) {

@@ -1,4 +1,5 @@
 // The all-targets path against the seven channels, on the generated head.
+#include "play/HeadTurnSettings.h"
 #include "render/Scene.h"
 
 #include <QWindow>
@@ -85,6 +86,54 @@ TEST(AllTargets, APoseOfSevenTargetsDrawsTheSamePictureOnBothPaths) {
     // Every target at once moves the head further than the seven strongest of them.
     scene.setPose(weightsOf(names, 0.3f));
     EXPECT_GT(pixelsOff(allTargets.pixels, draw(scene).pixels), 500);
+}
+
+} // namespace
+
+namespace {
+
+// Where the eyes are drawn: the centre of the glazed pixels, light but not the white background.
+glm::vec2 eyesIn(const std::vector<std::uint32_t>& pixels) {
+    glm::dvec2 sum(0.0);
+    int count = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t argb = pixels[static_cast<std::size_t>(y * width + x)];
+            const auto channel = [&](int shift) { return (argb >> shift) & 0xFF; };
+            if ((argb & 0xFFFFFF) != 0xFFFFFF && channel(16) > 200 && channel(8) > 200 &&
+                channel(0) > 200) {
+                sum += glm::dvec2(x, y);
+                ++count;
+            }
+        }
+    return count > 0 ? glm::vec2(sum / double(count)) : glm::vec2(-1.0f);
+}
+
+TEST(HeadTurn, TheFaceTurnsNodsAndTiltsAsAMirrorShowsThePerformer) {
+    QWindow window;
+    window.setSurfaceType(QSurface::OpenGLSurface);
+    window.resize(width, height);
+    Scene scene(WindowTarget{&window, width, height}, MorphPath::AllTargets);
+    ASSERT_TRUE(scene.turnsHead());
+    scene.setPose(std::vector<float>(scene.morphMesh().targetNames().size(), 0.0f));
+    const auto eyesAt = [&](const HeadAngles& angles, const HeadTurnSettings& settings) {
+        scene.setHeadRotation(shownHeadRotation(angles, settings));
+        return eyesIn(draw(scene).pixels);
+    };
+    const HeadTurnSettings mirror;
+    const glm::vec2 rest = eyesAt({}, mirror);
+    ASSERT_GT(rest.x, 300.0f) << "the eyes are found";
+    EXPECT_NEAR(rest.x, width / 2.0f, 15.0f) << "the light falls on one eye more";
+    // The performer turns to their left (positive yaw): their reflection turns to the picture's
+    // left; seen as they are, to the picture's right.
+    EXPECT_LT(eyesAt({0.5f, 0.0f, 0.0f}, mirror).x, rest.x - 30.0f);
+    EXPECT_GT(eyesAt({0.5f, 0.0f, 0.0f}, {true, false, 1.0f}).x, rest.x + 30.0f);
+    // Looking up (positive pitch) lifts the face, mirrored or not; rows count downwards.
+    EXPECT_LT(eyesAt({0.0f, 0.4f, 0.0f}, mirror).y, rest.y - 15.0f);
+    EXPECT_GT(eyesAt({0.0f, -0.4f, 0.0f}, {true, false, 1.0f}).y, rest.y + 15.0f);
+    // Off, and at scale 0, the head stays as it is.
+    EXPECT_EQ(eyesAt({0.5f, 0.4f, 0.3f}, {false, true, 1.0f}), rest);
+    EXPECT_NEAR(eyesAt({0.5f, 0.4f, 0.3f}, {true, true, 0.0f}).x, rest.x, 0.01f);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "FaceRig.h"
 #include "HeadGltf.h"
 #include "HeadShape.h"
+#include "HeadTurnWeights.h"
 #include "MeshDensity.h"
 #include "SymmetricSurface.h"
 #include "Teeth.h"
@@ -139,6 +140,12 @@ GeneratedHead generateHead() {
     image.staticVertices = vertexFloats(upperTeeth.positions, upperTeeth.triangles,
                                         std::vector<float>(upperTeeth.positions.size(), 1.0f));
     image.staticIndices = indexList(upperTeeth.triangles);
+    // The upper teeth sit in the skull and turn with it.
+    image.headTurn =
+        HeadTurn{{static_cast<float>(headTurnPivot.x), static_cast<float>(headTurnPivot.y),
+                  static_cast<float>(headTurnPivot.z)},
+                 headTurnWeights(rig),
+                 std::vector<float>(upperTeeth.positions.size(), 1.0f)};
     orderForVertexCache(image);
     buildDetailChains(image);
 

@@ -1,0 +1,52 @@
+#include "app/PlayerOptions.h"
+
+#include "common/DemoError.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& what) {
+    throw DemoError(what + "; " + playerUsage);
+}
+
+float headScale(const std::string& text) {
+    float scale = 0.0f;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale);
+    if (error != std::errc() || end != text.data() + text.size() || !(scale >= 0.0f) ||
+        scale > 4.0f)
+        refuse("--head-scale takes a number from 0 to 4, not \"" + text + "\"");
+    return scale;
+}
+
+} // namespace
+
+PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
+    PlayerOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 == arguments.size())
+                refuse(argument + " needs a value");
+            return arguments[++i];
+        };
+        if (argument == "--no-mirror") {
+            options.headTurn.mirror = false;
+        } else if (argument == "--head") {
+            const std::string& state = value();
+            if (state != "on" && state != "off")
+                refuse("--head takes on or off, not \"" + state + "\"");
+            options.headTurn.enabled = state == "on";
+        } else if (argument == "--head-scale") {
+            options.headTurn.scale = headScale(value());
+        } else if (argument.rfind("--", 0) == 0 || !options.recording.empty()) {
+            refuse("unexpected \"" + argument + "\"");
+        } else {
+            options.recording = argument;
+        }
+    }
+    if (options.recording.empty())
+        refuse("no recording named");
+    return options;
+}
