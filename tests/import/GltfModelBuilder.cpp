@@ -1,5 +1,6 @@
 #include "GltfModelBuilder.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -394,7 +395,39 @@ GltfModelBuilder makeTestHead(const TestHeadShape& shape) {
                             ? arkitNames[static_cast<std::size_t>(k)]
                             : "extra" + std::to_string(k));
     }
-    builder.addNode(builder.addMesh("Face", {head}, names));
+    int headJoint = -1;
+    if (shape.skinned) {
+        const auto joint = [&](const char* name, int parent, const glm::vec3& at) {
+            const int node = builder.addNode(-1, parent);
+            builder.model().nodes[static_cast<std::size_t>(node)].name = name;
+            builder.model().nodes[static_cast<std::size_t>(node)].translation = {at.x, at.y, at.z};
+            return node;
+        };
+        const int hips = joint("Hips", -1, {0.0f, -0.2f, 0.0f});
+        const int neck = joint("Neck", hips, {0.0f, 0.1f, 0.0f});
+        headJoint = joint("Head", neck, {0.0f, 0.07f, -0.01f});
+        std::vector<std::uint8_t> joints;
+        std::vector<float> weights;
+        for (const glm::vec3& p : skin) {
+            // Whole above the jaw; down the neck the head lets go first, then the neck.
+            const float t = std::clamp((p.y + 0.2f) / 0.12f, 0.0f, 1.0f);
+            const float onHead = smoothStep(0.4f, 1.0f, t);
+            const float onNeck = (1.0f - onHead) * t;
+            joints.insert(joints.end(), {0, 1, 2, 0}); // head, neck, hips
+            weights.insert(weights.end(), {onHead, onNeck, 1.0f - onHead - onNeck, 0.0f});
+        }
+        head.attributes["JOINTS_0"] =
+            builder.addAccessor(joints.data(), joints.size(), skin.size(),
+                                TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4);
+        head.attributes["WEIGHTS_0"] =
+            builder.addAccessor(weights.data(), weights.size() * 4, skin.size(),
+                                TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4);
+        const int skinIndex = builder.addSkin({headJoint, neck, hips});
+        builder.addNode(builder.addMesh("Face", {head}, names));
+        builder.model().nodes.back().skin = skinIndex;
+    } else {
+        builder.addNode(builder.addMesh("Face", {head}, names));
+    }
 
     std::vector<glm::vec3> eyes;
     std::vector<std::uint32_t> eyeIndices;
@@ -409,7 +442,11 @@ GltfModelBuilder makeTestHead(const TestHeadShape& shape) {
             },
             eyes, eyeIndices);
     }
-    builder.addNode(builder.addMesh(
-        "Eyes", {trianglePrimitive(builder.addVec3s(eyes), builder.addIndices(eyeIndices))}));
+    const int eyesMesh = builder.addMesh(
+        "Eyes", {trianglePrimitive(builder.addVec3s(eyes), builder.addIndices(eyeIndices))});
+    const int eyesNode = builder.addNode(eyesMesh, headJoint);
+    // Hung from the head joint, the eyes keep their place: the joint's offset is taken off.
+    if (headJoint >= 0)
+        builder.model().nodes[static_cast<std::size_t>(eyesNode)].translation = {0.0, 0.03, 0.01};
     return builder;
 }

@@ -56,5 +56,8 @@ struct TestHeadShape {
     int rings = 64;
     int segments = 96;
     int targetCount = 7;
+    // With a skeleton (Hips, Neck, Head) that the skin follows: the head whole, the neck
+    // blending into the hips; the eyes hang from the head joint.
+    bool skinned = false;
 };
 GltfModelBuilder makeTestHead(const TestHeadShape& shape = {});

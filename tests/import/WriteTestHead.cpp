@@ -1,6 +1,6 @@
 // Writes the importer's test head as a glTF model, for the end-to-end journey, the README's
 // picture and the import timing. Usage:
-//     write_test_head <path.glb|path.gltf> [rings segments targets [meshopt|draco]]
+//     write_test_head <path.glb|path.gltf> [rings segments targets [meshopt|draco|skinned]]
 #include "CompressedGltf.h"
 #include "GltfModelBuilder.h"
 
@@ -11,16 +11,16 @@
 int main(int argc, char** argv) {
     const std::string form = argc == 6 ? argv[5] : "";
     if ((argc != 2 && argc != 5 && argc != 6) ||
-        (argc == 6 && form != "meshopt" && form != "draco")) {
+        (argc == 6 && form != "meshopt" && form != "draco" && form != "skinned")) {
         std::cerr << "usage: write_test_head <path.glb|path.gltf> [rings segments targets "
-                     "[meshopt|draco]]\n";
+                     "[meshopt|draco|skinned]]\n";
         return 2;
     }
     TestHeadShape shape;
     if (argc >= 5)
-        shape = {std::stoi(argv[2]), std::stoi(argv[3]), std::stoi(argv[4])};
+        shape = {std::stoi(argv[2]), std::stoi(argv[3]), std::stoi(argv[4]), form == "skinned"};
     GltfModelBuilder head = makeTestHead(shape);
-    if (form.empty()) {
+    if (form.empty() || form == "skinned") {
         head.write(argv[1]);
         return 0;
     }

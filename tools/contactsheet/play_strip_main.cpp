@@ -1,9 +1,10 @@
 // Writes a short sample performance as a face-capture recording (sample-take.csv) and a strip of
-// the head playing it (play-strip.png), through the player's own reader, binding and all-targets
-// path. Run from the build directory (so data/ resolves) on a display, with the output directory
+// the head playing it (play-strip.png), through the player's own reader, binding, all-targets
+// path and head turn. Run from the build directory (so data/ resolves) on a display, with the output directory
 // as the only argument.
 #include "ContactSheet.h"
 #include "app/WindowSystem.h"
+#include "play/HeadTurnSettings.h"
 #include "play/Playback.h"
 #include "play/Recording.h"
 #include "render/Scene.h"
@@ -35,7 +36,9 @@ struct Curve {
     float (*weight)(double t);
 };
 
-// A smile that grows into a spoken "oh", a blink, raised brows and a sneer on the way back.
+// A smile that grows into a spoken "oh", a blink, raised brows and a sneer on the way back; the
+// head turns to the performer's left with the smile, nods with the "oh" and tilts with the sneer
+// (radians, as the phone app writes them).
 const Curve curves[] = {
     {"MouthSmileLeft", [](double t) { return bump(t, 0.0, 2.0, 0.9f); }},
     {"MouthSmileRight", [](double t) { return bump(t, 0.1, 2.0, 0.8f); }},
@@ -54,6 +57,9 @@ const Curve curves[] = {
     {"NoseSneerLeft", [](double t) { return bump(t, 2.8, 4.0, 0.8f); }},
     {"MouthUpperUpLeft", [](double t) { return bump(t, 2.8, 4.0, 0.6f); }},
     {"EyeSquintLeft", [](double t) { return bump(t, 2.9, 4.0, 0.5f); }},
+    {"HeadYaw", [](double t) { return bump(t, 0.0, 2.2, 0.4f); }},
+    {"HeadPitch", [](double t) { return bump(t, 1.4, 3.2, -0.2f); }},
+    {"HeadRoll", [](double t) { return bump(t, 2.6, 4.0, 0.25f); }},
 };
 
 void writeTake(const QString& path) {
@@ -82,6 +88,8 @@ QImage frameAt(Scene& scene, Playback& playback, double seconds) {
     std::vector<float> pose;
     playback.pose(pose);
     scene.setPose(pose);
+    if (const std::optional<HeadAngles> angles = playback.headAngles())
+        scene.setHeadRotation(shownHeadRotation(*angles, HeadTurnSettings{}));
     scene.renderFrame(1.0f / 60.0f);
     const std::vector<std::uint32_t> pixels = scene.readBackBuffer();
     return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
