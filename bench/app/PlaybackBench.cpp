@@ -1,9 +1,10 @@
 // Measures the player against the posed demo, each in a fresh process of this benchmark, in the
 // same run: a synthetic 60-second, 30 Hz capture of all 52 targets (40 of them moving, as real
 // captures move about 40) played through the real player for the given seconds (default 20),
-// and the demo with one channel at half weight for as long. Prints for each the spread of frame
-// intervals of the real frame loop, the time from showing the window to the first frame and
-// the peak resident memory. Run it from the build directory.
+// with the head turning and again with it still, and the demo with one channel at half weight for
+// as long. Prints for each the spread of frame intervals of the real frame loop, the finished
+// frame's time, the time from showing the window to the first frame and the peak resident
+// memory, and what the turn costs a frame. Run it from the build directory.
 //
 //     playback_bench [seconds]
 #include "app/Application.h"
@@ -80,7 +81,10 @@ void writeCapture(const std::string& path) {
             const double wave = 0.3 + 0.3 * std::sin(t * (0.7 + 0.13 * double(k)) + double(k));
             out << ',' << (k % 4 == 3 ? 0.0 : std::round(wave * 1000.0) / 1000.0);
         }
-        out << ",0.1,0,0\n";
+        // The head turns as a performer's does, within a few tenths of a radian.
+        out << ',' << std::round(300.0 * std::sin(t * 0.9)) / 1000.0 << ','
+            << std::round(150.0 * std::sin(t * 1.3 + 1.0)) / 1000.0 << ','
+            << std::round(100.0 * std::sin(t * 0.6 + 2.0)) / 1000.0 << '\n';
     }
 }
 
@@ -157,13 +161,16 @@ int runPosedDemo(int argc, char** argv, double seconds) {
     return 0;
 }
 
-int runPlayer(int argc, char** argv, const std::string& take, double seconds) {
+int runPlayer(int argc, char** argv, const std::string& take, double seconds, bool turning) {
     QApplication application(argc, argv);
     SteadyPerformanceClock clock;
     Recording recording = readRecording(take);
-    Application player(clock, [&recording](const std::vector<std::string>& targetNames) {
-        return std::make_unique<PlaybackSource>(std::move(recording), targetNames);
-    });
+    Application player(
+        clock,
+        [&recording](const std::vector<std::string>& targetNames) {
+            return std::make_unique<PlaybackSource>(std::move(recording), targetNames);
+        },
+        HeadTurnSettings{turning, true, 1.0f});
     const auto shown = Clock::now();
     player.show();
     player.frame(0.0f);
@@ -193,7 +200,9 @@ int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--posed") == 0)
         return runPosedDemo(argc, argv, std::atof(argv[2]));
     if (argc > 3 && std::strcmp(argv[1], "--play") == 0)
-        return runPlayer(argc, argv, argv[2], std::atof(argv[3]));
+        return runPlayer(argc, argv, argv[2], std::atof(argv[3]), true);
+    if (argc > 3 && std::strcmp(argv[1], "--play-still") == 0)
+        return runPlayer(argc, argv, argv[2], std::atof(argv[3]), false);
 
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     const std::string take = "playback-bench-take.csv";
@@ -201,24 +210,27 @@ int main(int argc, char** argv) {
     const std::string secondsText = std::to_string(seconds);
     const Figures posed = childRun(argv[0], "--posed " + secondsText);
     const Figures played = childRun(argv[0], "--play " + take + " " + secondsText + " 2>/dev/null");
+    const Figures still =
+        childRun(argv[0], "--play-still " + take + " " + secondsText + " 2>/dev/null");
     std::remove(take.c_str());
 
-    std::printf("Frame loop, %.0f s each                     posed demo    playing a capture\n",
+    std::printf("Frame loop, %.0f s each                  posed demo  playing, turning  "
+                "playing, head still\n",
                 seconds);
-    std::printf("  frames                                  %10zu  %15zu\n", posed.frames,
-                played.frames);
-    std::printf("  frame interval mean                  %10.3f ms  %12.3f ms\n", posed.intervalMean,
-                played.intervalMean);
-    std::printf("  frame interval standard deviation    %10.3f ms  %12.3f ms\n",
-                posed.intervalDeviation, played.intervalDeviation);
-    std::printf("  frame with GPU work done, median     %10.3f ms  %12.3f ms\n",
-                posed.finishedFrame, played.finishedFrame);
-    std::printf("  CPU a finished frame, all threads    %10.3f ms  %12.3f ms\n", posed.frameCpu,
-                played.frameCpu);
-    std::printf("  window shown to first frame          %10.1f ms  %12.1f ms\n", posed.firstFrame,
-                played.firstFrame);
-    std::printf("  peak resident memory                 %10.1f MB  %12.1f MB  (+%.1f MB)\n",
-                posed.peakMegabytes, played.peakMegabytes,
-                played.peakMegabytes - posed.peakMegabytes);
+    const auto row = [&](const char* what, double Figures::*figure, const char* unit) {
+        std::printf("  %-36s %8.3f %s %13.3f %s %13.3f %s\n", what, posed.*figure, unit,
+                    played.*figure, unit, still.*figure, unit);
+    };
+    std::printf("  %-36s %11zu %16zu %16zu\n", "frames", posed.frames, played.frames, still.frames);
+    row("frame interval mean", &Figures::intervalMean, "ms");
+    row("frame interval standard deviation", &Figures::intervalDeviation, "ms");
+    row("frame with GPU work done, median", &Figures::finishedFrame, "ms");
+    row("CPU a finished frame, all threads", &Figures::frameCpu, "ms");
+    row("window shown to first frame", &Figures::firstFrame, "ms");
+    row("peak resident memory", &Figures::peakMegabytes, "MB");
+    std::printf("  the turn's cost a finished frame: %+.3f ms (turning against still)\n",
+                played.finishedFrame - still.finishedFrame);
+    std::printf("  ratio turning / still (finished frame): %.3f\n",
+                still.finishedFrame > 0 ? played.finishedFrame / still.finishedFrame : 0.0);
     return 0;
 }
