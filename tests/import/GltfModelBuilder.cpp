@@ -92,15 +92,7 @@ int GltfModelBuilder::addWeightAnimation(std::string name, int node,
     sampler.output = addAccessor(weights.data(), weights.size() * 4, weights.size(),
                                  TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR);
     sampler.interpolation = interpolation;
-    tinygltf::AnimationChannel channel;
-    channel.sampler = 0;
-    channel.target_node = node;
-    channel.target_path = "weights";
-    tinygltf::Animation& animation = model_.animations.emplace_back();
-    animation.name = std::move(name);
-    animation.samplers.push_back(sampler);
-    animation.channels.push_back(channel);
-    return static_cast<int>(model_.animations.size()) - 1;
+    return addAnimation(std::move(name), node, "weights", sampler);
 }
 
 int GltfModelBuilder::addRotationAnimation(std::string name, int node,
@@ -115,15 +107,7 @@ int GltfModelBuilder::addRotationAnimation(std::string name, int node,
     sampler.output = addAccessor(xyzw.data(), xyzw.size() * 4, rotations.size(),
                                  TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4);
     sampler.interpolation = "LINEAR";
-    tinygltf::AnimationChannel channel;
-    channel.sampler = 0;
-    channel.target_node = node;
-    channel.target_path = "rotation";
-    tinygltf::Animation& animation = model_.animations.emplace_back();
-    animation.name = std::move(name);
-    animation.samplers.push_back(sampler);
-    animation.channels.push_back(channel);
-    return static_cast<int>(model_.animations.size()) - 1;
+    return addAnimation(std::move(name), node, "rotation", sampler);
 }
 
 int GltfModelBuilder::addSkin(const std::vector<int>& joints, bool inverseBindMatrices) {
@@ -160,6 +144,19 @@ int GltfModelBuilder::addSkin(const std::vector<int>& joints, bool inverseBindMa
     }
     model_.skins.push_back(skin);
     return static_cast<int>(model_.skins.size()) - 1;
+}
+
+int GltfModelBuilder::addAnimation(std::string name, int node, const char* path,
+                                   const tinygltf::AnimationSampler& sampler) {
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = node;
+    channel.target_path = path;
+    tinygltf::Animation& animation = model_.animations.emplace_back();
+    animation.name = std::move(name);
+    animation.samplers.push_back(sampler);
+    animation.channels.push_back(channel);
+    return static_cast<int>(model_.animations.size()) - 1;
 }
 
 int GltfModelBuilder::addNode(int mesh, int parent) {

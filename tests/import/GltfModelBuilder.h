@@ -45,6 +45,10 @@ class GltfModelBuilder {
     void write(const std::filesystem::path& path); // .glb or .gltf by the extension
 
   private:
+    // An animation of one channel, `path` of node `node`, from the sampler.
+    int addAnimation(std::string name, int node, const char* path,
+                     const tinygltf::AnimationSampler& sampler);
+
     tinygltf::Model model_;
 };
 

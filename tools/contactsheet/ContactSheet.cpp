@@ -1,5 +1,7 @@
 #include "ContactSheet.h"
 
+#include "render/Scene.h"
+
 #include <QPainter>
 #include <iostream>
 #include <stdexcept>
@@ -40,4 +42,12 @@ void savePicture(const QImage& picture, const QDir& directory, const QString& na
     if (!picture.save(path))
         throw std::runtime_error("cannot write " + path.toStdString());
     std::cout << "wrote " << path.toStdString() << '\n';
+}
+
+QImage renderedPicture(Scene& scene) {
+    scene.renderFrame(1.0f / 60.0f);
+    const std::vector<std::uint32_t> pixels = scene.readBackBuffer();
+    return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
+                  backBufferSize.height, QImage::Format_ARGB32)
+        .copy();
 }

@@ -6,6 +6,11 @@
 #include <QString>
 #include <vector>
 
+class Scene;
+
+// One frame of the scene, drawn and read back.
+QImage renderedPicture(Scene& scene);
+
 struct Tile {
     QImage picture;
     QString label;

@@ -1,5 +1,6 @@
 #include "HeadShots.h"
 
+#include "ContactSheet.h"
 #include "common/DemoError.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -46,11 +47,7 @@ QImage HeadShots::render(const Pose& pose) {
         channels.setChannelTarget(pose[i].first, channel);
         channels.setChannelWeight(pose[i].second, channel);
     }
-    scene_->renderFrame(1.0f / 60.0f);
-    const std::vector<std::uint32_t> pixels = scene_->readBackBuffer();
-    return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
-                  backBufferSize.height, QImage::Format_ARGB32)
-        .copy();
+    return renderedPicture(*scene_);
 }
 
 std::vector<std::string> HeadShots::targetNames() const {

@@ -1,7 +1,7 @@
 // Writes a short sample performance as a face-capture recording (sample-take.csv) and a strip of
 // the head playing it (play-strip.png), through the player's own reader, binding, all-targets
-// path and head turn. Run from the build directory (so data/ resolves) on a display, with the output directory
-// as the only argument.
+// path and head turn. Run from the build directory (so data/ resolves) on a display, with the
+// output directory as the only argument.
 #include "ContactSheet.h"
 #include "app/WindowSystem.h"
 #include "play/HeadTurnSettings.h"
@@ -90,11 +90,7 @@ QImage frameAt(Scene& scene, Playback& playback, double seconds) {
     scene.setPose(pose);
     if (const std::optional<HeadAngles> angles = playback.headAngles())
         scene.setHeadRotation(shownHeadRotation(*angles, HeadTurnSettings{}));
-    scene.renderFrame(1.0f / 60.0f);
-    const std::vector<std::uint32_t> pixels = scene.readBackBuffer();
-    return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
-                  backBufferSize.height, QImage::Format_ARGB32)
-        .copy();
+    return renderedPicture(scene);
 }
 
 } // namespace

@@ -29,14 +29,6 @@ const Pose poses[] = {
     {"roll -0.5", {0.0f, 0.0f, -0.5f}},
 };
 
-QImage picture(Scene& scene) {
-    scene.renderFrame(1.0f / 60.0f);
-    const std::vector<std::uint32_t> pixels = scene.readBackBuffer();
-    return QImage(reinterpret_cast<const uchar*>(pixels.data()), backBufferSize.width,
-                  backBufferSize.height, QImage::Format_ARGB32)
-        .copy();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +54,7 @@ int main(int argc, char** argv) {
                 side ? glm::vec3(-450.0f, -10.0f, 0.0f) : glm::vec3(0.0f, -10.0f, 450.0f), target);
             for (const Pose& pose : poses) {
                 scene.setHeadRotation(shownHeadRotation(pose.angles, HeadTurnSettings{}));
-                tiles.push_back({picture(scene), QString::fromUtf8(pose.label)});
+                tiles.push_back({renderedPicture(scene), QString::fromUtf8(pose.label)});
             }
         }
         savePicture(contactSheet(tiles, QRect(210, 60, 380, 500), 0.5, 7), out,
