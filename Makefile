@@ -29,8 +29,9 @@ build: deps
 run: build
 	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)"
 
-# The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then
-# a bounded run of each fuzzer; one after the other, as they share the machine.
+# The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer (the
+# benchmarks are timed in Release only, so that tree leaves them out), then a bounded run of each
+# fuzzer; one after the other, as they share the machine.
 test: test-release
 	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory fuzz
@@ -39,7 +40,8 @@ test-release: build
 	@$(XVFB) ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -LE soak
 
 test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELDA_SANITIZE=ON > /dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELDA_SANITIZE=ON \
+		-DMIRELDA_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@$(SANITIZER_ENV) $(XVFB) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) -LE soak
 
