@@ -12,6 +12,9 @@ packages=(
     googletest libgtest-dev libgmock-dev
     xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev
     clang libclang-rt-14-dev
+    liboscpack-dev liblo-tools
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
+    libegl-dev libegl-mesa0
 )
 
 # Node.js runs the glTF validator in the test suite; a machine that has it from elsewhere keeps
