@@ -4,9 +4,17 @@
 #include "render/SurfaceFormat.h"
 #include "ui/WindowFrame.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
+
+namespace {
+// Frames drawn after the window was exposed or resized, however still the picture: the surface's
+// new size may reach the driver a frame late.
+constexpr std::int32_t settleFrames = 3;
+} // namespace
 
 MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
     : frameSize_(frameWidth, frameHeight) {
@@ -27,8 +35,13 @@ MainWindow::MainWindow(const QString& title, int frameWidth, int frameHeight)
 void MainWindow::showAtFrameSize() {
     show();
     const QMargins margins = waitUntilFramed(*this);
-    resize(frameSize_.width() - margins.left() - margins.right(),
-           frameSize_.height() - margins.top() - margins.bottom());
+    const QSize clientSize(frameSize_.width() - margins.left() - margins.right(),
+                           frameSize_.height() - margins.top() - margins.bottom());
+    resize(clientSize);
+    // The first frame waits for the new size, so that it is not drawn at the old one.
+    const QDeadlineTimer deadline(1000);
+    while (size() != clientSize && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
@@ -65,7 +78,7 @@ void MainWindow::wheelEvent(QWheelEvent* event) {
 bool MainWindow::event(QEvent* event) {
     // What was on screen may be gone: the next frame draws it again, still picture or not.
     if (scene_ && (event->type() == QEvent::Expose || event->type() == QEvent::Resize))
-        scene_->requestRedraw();
+        scene_->requestRedraw(settleFrames);
     if (event->type() == QEvent::Close) {
         // Closing the window ends the run; the window object itself goes with the application.
         quitPosted_ = true;

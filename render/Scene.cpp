@@ -84,7 +84,7 @@ void Scene::renderFrame(float dt) {
 }
 
 bool Scene::pictureChanged() const {
-    return !drawnOnce_ || redrawRequested_ || !sameAsDrawn();
+    return !drawnOnce_ || redrawFramesLeft_ > 0 || !sameAsDrawn();
 }
 
 bool Scene::sameAsDrawn() const {
@@ -105,7 +105,8 @@ bool Scene::sameAsDrawn() const {
 
 void Scene::rememberDrawn() {
     drawnOnce_ = true;
-    redrawRequested_ = false;
+    if (redrawFramesLeft_ > 0)
+        --redrawFramesLeft_;
     drawn_.view = camera_.view();
     drawn_.projection = camera_.projection();
     drawn_.headRotation = headRotation_;

@@ -4,6 +4,7 @@
 #include "render/Camera.h"
 #include "render/RenderDevice.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <glm/gtc/quaternion.hpp>
@@ -50,7 +51,12 @@ class Scene : public RenderDevice {
     // Whether a frame now would differ from the last one drawn: the camera, a channel, the pose,
     // or the window asked for a redraw (exposed again, resized). Until the first frame, always.
     bool pictureChanged() const;
-    void requestRedraw() { redrawRequested_ = true; }
+    // The next frames are drawn whatever they show. A window just resized asks for a few: the
+    // driver may learn the new size of its surface a frame after the window system reports it,
+    // and a single frame drawn at the old size would stay on screen.
+    void requestRedraw(std::int32_t frames = 1) {
+        redrawFramesLeft_ = std::max(redrawFramesLeft_, frames);
+    }
 
     MorphChannelSet& channelSet() { return morphMesh_->channelSet; }
     const MorphMesh& morphMesh() const { return *morphMesh_; }
@@ -113,7 +119,7 @@ class Scene : public RenderDevice {
     bool dragging_ = false;
     bool fullDetail_ = false;
     bool drawnOnce_ = false;
-    bool redrawRequested_ = false;
+    std::int32_t redrawFramesLeft_ = 0;
     DrawnInputs drawn_;
     std::int32_t drawnHeadIndexBuffer_ = -1;
     std::int32_t drawnStaticIndexBuffer_ = -1;

@@ -17,8 +17,14 @@ start_virtual_display
 trap cleanup_journey EXIT
 cp -r "$build_dir/data" "$work_dir/data"
 
+# Says what failed and what the program last said, and keeps the screen as it was.
 fail() {
     echo "FAIL: $*" >&2
+    if [[ -s "$work_dir/stderr.txt" ]]; then
+        echo "the program's standard error:" >&2
+        tail -n 20 "$work_dir/stderr.txt" >&2
+    fi
+    import -window root "$artifacts_dir/failure-screen.png" 2>/dev/null || true
     exit 1
 }
 

@@ -247,6 +247,13 @@ TEST_F(SceneTest, ThePictureChangesOnlyWithWhatItShows) {
     EXPECT_TRUE(drawnAfter([&] { channels.setChannelTarget("still", 6); })) << "a target";
     EXPECT_TRUE(drawnAfter([&] { scene->onMouseWheel(-120); })) << "the camera";
     EXPECT_TRUE(drawnAfter([&] { scene->requestRedraw(); })) << "an expose";
+    // A resize asks for frames to settle: that many are drawn, then the picture rests again.
+    scene->requestRedraw(3);
+    for (int settling = 0; settling < 3; ++settling) {
+        EXPECT_TRUE(scene->pictureChanged()) << "settling frame " << settling;
+        frame();
+    }
+    EXPECT_FALSE(scene->pictureChanged()) << "after the settling frames";
     // Setting what is already there changes nothing.
     channels.setChannelWeight(0.25f, 3);
     channels.setChannelTarget("still", 6);
