@@ -35,12 +35,15 @@ Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeS
     }
     settingsDialog_ = createSettingsDialog(window_.get(), &scene_.channelSet());
     if (source_)
-        pauseKey_ = std::make_unique<PauseKey>([this] { source_->togglePause(); });
+        playerKeys_ = std::make_unique<PlayerKeys>(std::vector<PlayerKey>{
+            {Qt::Key_Space, Qt::NoModifier, [this] { source_->togglePause(); }},
+            {Qt::Key_N, Qt::NoModifier, [this] { source_->takeNeutral(); }},
+            {Qt::Key_N, Qt::ShiftModifier, [this] { source_->clearNeutral(); }}});
 }
 
 // The dialog goes before the scene whose channels it edits; the window goes last.
 Application::~Application() {
-    pauseKey_.reset();
+    playerKeys_.reset();
     settingsDialog_.reset();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/MainWindow.h"
-#include "app/PauseKey.h"
 #include "app/PerformanceClock.h"
+#include "app/PlayerKeys.h"
 #include "app/PoseSource.h"
 #include "play/HeadTurnSettings.h"
 #include "render/Scene.h"
@@ -19,7 +19,8 @@ class SettingsDialog;
 //
 // Alone it is the demo: the seven channels, edited in the dialog. Given a pose source (a
 // recording, a stream), it draws the source's pose with every target at once each frame, the
-// channel list showing the seven strongest, and Space pauses the source.
+// channel list showing the seven strongest; Space pauses the source, N and Shift+N take and clear
+// its neutral pose.
 class Application {
   public:
     explicit Application(PerformanceClock& clock, const PoseSourceFactory& makeSource = {},
@@ -54,6 +55,6 @@ class Application {
     HeadTurnSettings headTurn_;
     float sinceChannelsShown_ = 0.0f;
     std::unique_ptr<SettingsDialog> settingsDialog_;
-    std::unique_ptr<PauseKey> pauseKey_;
+    std::unique_ptr<PlayerKeys> playerKeys_;
     PerformanceClock& clock_;
 };

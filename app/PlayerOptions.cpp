@@ -40,6 +40,11 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
             options.headTurn.enabled = state == "on";
         } else if (argument == "--head-scale") {
             options.headTurn.scale = headScale(value());
+        } else if (argument == "--smooth") {
+            const std::string& level = value();
+            options.smoothing = smoothingNamed(level);
+            if (!options.smoothing)
+                refuse("--smooth takes off, light, default or strong, not \"" + level + "\"");
         } else if (argument.rfind("--", 0) == 0 || !options.recording.empty()) {
             refuse("unexpected \"" + argument + "\"");
         } else {

@@ -1,20 +1,24 @@
 #pragma once
 
 #include "play/HeadTurnSettings.h"
+#include "play/Smoothing.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 // What mirelda-play is asked to do:
-//     mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S]
+//     mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] [--smooth LEVEL]
 struct PlayerOptions {
     std::string recording;
     HeadTurnSettings headTurn;
+    // Nothing when not asked: a recording then plays as it was recorded.
+    std::optional<Smoothing> smoothing;
 };
 
 inline constexpr const char* playerUsage =
-    "usage: mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] (FILE a "
-    "face-capture recording, CSV; S from 0 to 4)";
+    "usage: mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] [--smooth "
+    "off|light|default|strong] (FILE a face-capture recording, CSV; S from 0 to 4)";
 
 // The options of the arguments after the program's name; throws DemoError with the usage and
 // what is wrong for anything else.

@@ -23,6 +23,10 @@ class PoseSource {
     // The performer's head angles of the moment, as the phone app gives them; nothing when the
     // source has none.
     virtual std::optional<HeadAngles> headAngles() const { return std::nullopt; }
+    // N and Shift+N: the pose of the moment becomes the neutral one what follows is measured
+    // from, or the neutral pose is forgotten. A source without calibration ignores them.
+    virtual void takeNeutral() {}
+    virtual void clearNeutral() {}
 };
 
 // Makes the source for a head with these targets, once the head is loaded.

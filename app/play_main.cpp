@@ -1,4 +1,5 @@
 // mirelda-play FILE: plays a face-capture recording on the head of the data folder it runs in.
+#include "app/AdjustedPoseSource.h"
 #include "app/Application.h"
 #include "app/ErrorReport.h"
 #include "app/PlaybackSource.h"
@@ -18,11 +19,13 @@ int main(int argc, char** argv) {
         SteadyPerformanceClock clock;
         Application player(
             clock,
-            [&recording](const std::vector<std::string>& targetNames) {
+            [&recording, &options](const std::vector<std::string>& targetNames) {
                 auto source = std::make_unique<PlaybackSource>(std::move(recording), targetNames);
                 for (const std::string& note : source->playback().notes())
                     std::cerr << "mirelda-play: " << note << "\n";
-                return source;
+                return std::make_unique<AdjustedPoseSource>(
+                    std::move(source),
+                    smoothingSettings(options.smoothing.value_or(Smoothing::Off)));
             },
             options.headTurn);
         player.run();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A user plays a face capture: mirelda-play shows the demo's windows, the mouth moves as the
-# recording says, Space holds it still and lets it go on, the channel list shows the strongest
-# targets, and closing the window ends the player with status 0. A damaged recording is refused
+# recording says, Space holds it still and lets it go on, N and Shift+N take and clear the face
+# at rest, the channel list shows the strongest targets, and closing the window ends the player
+# with status 0. A damaged recording is refused
 # through the error box with its line.
 source "$(dirname "$0")/common.sh" "$1"
 
@@ -70,6 +71,16 @@ sleep 1.7
 shot play-still-paused
 still=$(pixels_differing "$artifacts_dir/play-paused.png" "$artifacts_dir/play-still-paused.png")
 ((still == 0)) || fail "paused, the head still changed $still pixels"
+# N takes the paused expression as the face at rest; Shift+N gives it back.
+xdotool key n
+shot_changed play-neutral play-paused
+neutral=$(pixels_differing "$artifacts_dir/play-paused.png" "$artifacts_dir/play-neutral.png")
+((neutral > 500)) || fail "N changed only $neutral pixels of the paused expression"
+xdotool key shift+n
+shot_changed play-neutral-cleared play-neutral
+cleared=$(pixels_differing "$artifacts_dir/play-paused.png" "$artifacts_dir/play-neutral-cleared.png")
+((cleared == 0)) || fail "Shift+N left $cleared pixels off the paused picture"
+echo "ok: N takes the paused pose as neutral and Shift+N clears it"
 xdotool key space
 shot_changed play-resumed play-paused
 resumed=$(pixels_differing "$artifacts_dir/play-paused.png" "$artifacts_dir/play-resumed.png")
