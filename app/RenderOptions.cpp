@@ -62,13 +62,13 @@ double seconds(const std::string& text) {
 
 } // namespace
 
-bool asksForRender(const std::vector<std::string>& arguments) {
-    return std::find(arguments.begin(), arguments.end(), "--render") != arguments.end();
-}
-
 bool isRenderOption(const std::string& argument) {
     return std::find(std::begin(renderOptionNames), std::end(renderOptionNames), argument) !=
            std::end(renderOptionNames);
+}
+
+bool asksForRender(const std::vector<std::string>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(), isRenderOption);
 }
 
 std::optional<RenderOptions>

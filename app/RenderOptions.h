@@ -26,7 +26,8 @@ inline constexpr const char* renderUsage =
     "--render OUT.mp4|OUT.mkv|OUT/ [--fps N] [--crf 0..51] [--size WxH] [--audio FILE] "
     "[--audio-offset S]";
 
-// Whether the arguments after the program's name ask for a render, before they are parsed.
+// Whether the arguments after the program's name ask for a render (any of its options), before
+// they are parsed.
 bool asksForRender(const std::vector<std::string>& arguments);
 
 // Whether the argument names one of the options above; each takes a value.
