@@ -77,6 +77,7 @@ parseRenderOptions(const std::vector<std::pair<std::string, std::string>>& optio
         return std::nullopt;
     RenderOptions render;
     bool hasOut = false;
+    bool hasOffset = false;
     for (const auto& [option, value] : options) {
         if (option == "--render") {
             if (value.empty())
@@ -93,11 +94,14 @@ parseRenderOptions(const std::vector<std::pair<std::string, std::string>>& optio
             render.audio = value;
         } else if (option == "--audio-offset") {
             render.audioOffsetSeconds = seconds(value);
+            hasOffset = true;
         }
     }
     if (!hasOut)
         refuse(options.front().first + " is for a render: say where with --render");
     render.kind = outputKindOf(render.out);
+    if (hasOffset && !render.audio)
+        refuse("--audio-offset shifts the sound of --audio, and none is given");
     if (render.kind == OutputKind::PngFolder && render.audio)
         refuse("a folder of PNG frames has no sound: render to .mp4 or .mkv for --audio");
     if (render.kind != OutputKind::PngFolder &&

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -57,6 +58,23 @@ std::map<std::string, std::string> probe(const fs::path& file, const std::string
     }
     ::pclose(pipe);
     return values;
+}
+
+std::vector<double> frameTimes(const fs::path& file) {
+    const std::string line = "ffprobe -v error -select_streams v:0 -show_entries "
+                             "frame=pts_time -of csv=p=0 " +
+                             quoted(file.string());
+    std::vector<double> times;
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (pipe == nullptr)
+        return times;
+    char buffer[128];
+    // A frame with side data gets an empty line after its own.
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        if (buffer[0] >= '0' && buffer[0] <= '9')
+            times.push_back(std::atof(buffer));
+    ::pclose(pipe);
+    return times;
 }
 
 fs::path writeTake(const fs::path& folder, int rows) {

@@ -22,6 +22,9 @@ std::string quoted(const std::string& argument);
 std::map<std::string, std::string> probe(const std::filesystem::path& file,
                                          const std::string& stream, const std::string& entries);
 
+// The presentation time of every video frame, in seconds, in decoding order.
+std::vector<double> frameTimes(const std::filesystem::path& file);
+
 // A face-capture recording of `rows` rows at 30 frames a second: the jaw opens and closes while
 // the head turns, so every frame differs from the one before.
 std::filesystem::path writeTake(const std::filesystem::path& folder, int rows);

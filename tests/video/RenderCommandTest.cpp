@@ -90,6 +90,12 @@ TEST_F(RenderCommandTest, VideosHoldEveryFrameAtItsRate) {
         EXPECT_EQ(stream.at("height"), video.height);
         EXPECT_EQ(stream.at("nb_read_frames"), std::to_string(video.frames));
         EXPECT_NEAR(number(stream, "duration"), 1.5, 0.002);
+        // Frame k shows at k / fps: none skipped, none repeated.
+        const std::vector<double> times = frameTimes(out);
+        ASSERT_EQ(times.size(), static_cast<std::size_t>(video.frames));
+        const double first = times.front();
+        for (std::size_t k = 0; k < times.size(); ++k)
+            EXPECT_NEAR(times[k] - first, static_cast<double>(k) * 1.5 / video.frames, 0.0011) << k;
         // Nothing but the video is left beside it.
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()),
                   2);
@@ -184,6 +190,8 @@ TEST_F(RenderCommandTest, RefusalsSayWhyInOneLineAndLeaveOutAsItWas) {
         {{takeFile, "--render", (folder.path() / "frames/").string(), "--audio", takeFile},
          "has no sound: render to"},
         {{takeFile, "--fps", "25"}, "say where with --render"},
+        {{takeFile, "--render", old.string(), "--audio-offset", "0.5"}, "none is given"},
+        {{takeFile, "--render", old.string(), "--audio-offset", "soon"}, "takes seconds"},
     };
     const auto before = folderContents(folder.path());
     for (const Refusal& refusal : refusals) {
