@@ -27,8 +27,10 @@ RenderProgress::RenderProgress(std::ostream& out, bool terminal, std::int64_t to
 std::string RenderProgress::barText(std::int64_t done, std::int64_t total, double elapsedSeconds) {
     const double share = total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0;
     const auto filled = static_cast<int>(std::floor(share * barWidth));
-    std::string text = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(barWidth - filled), '.') + "] ";
+    std::string text(1, '[');
+    text.append(static_cast<std::size_t>(filled), '#')
+        .append(static_cast<std::size_t>(barWidth - filled), '.')
+        .append("] ");
     char figures[96];
     if (done > 0 && elapsedSeconds > 0.0) {
         const double rate = static_cast<double>(done) / elapsedSeconds;

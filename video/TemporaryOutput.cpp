@@ -23,8 +23,9 @@ fs::path withoutTrailingSlash(fs::path path) {
 
 // Hidden and marked with the process, so two renders beside each other never share one.
 fs::path besideWithSuffix(const fs::path& out, const std::string& suffix) {
-    return out.parent_path() /
-           ("." + out.filename().string() + "." + std::to_string(::getpid()) + suffix);
+    std::string name(1, '.');
+    name.append(out.filename().string()).append(1, '.').append(std::to_string(::getpid()));
+    return out.parent_path() / name.append(suffix);
 }
 
 std::string reason(int error) {
