@@ -25,9 +25,10 @@ build: deps
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it;
-# `make run PLAY=take.csv` plays a recording on the head (with MODEL, on the imported one).
+# `make run PLAY=take.csv` plays a recording on the head (with MODEL, on the imported one);
+# `make run PLAY=take.csv RENDER=take.mp4` draws it into a video instead (.mkv, or a folder/).
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)"
+	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)" "$(RENDER)"
 
 # The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer (the
 # benchmarks are timed in Release only, so that tree leaves them out), then a bounded run of each

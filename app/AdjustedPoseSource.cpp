@@ -29,10 +29,10 @@ AdjustedPoseSource::AdjustedPoseSource(std::unique_ptr<PoseSource> source,
     show();
 }
 
-void AdjustedPoseSource::advance(float dt) {
-    source_->advance(dt);
+void AdjustedPoseSource::advanceExactly(double seconds) {
+    source_->advanceExactly(seconds);
     source_->pose(raw_);
-    smooth(dt);
+    smooth(static_cast<float>(seconds));
     show();
     neutralChanged_ = false;
 }

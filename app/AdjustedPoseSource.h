@@ -14,7 +14,8 @@ class AdjustedPoseSource final : public PoseSource {
     AdjustedPoseSource(std::unique_ptr<PoseSource> source,
                        const std::optional<SmoothingSettings>& smoothing);
 
-    void advance(float dt) override;
+    void advance(float dt) override { advanceExactly(dt); }
+    void advanceExactly(double seconds) override;
     void pose(std::vector<float>& targetWeights) const override { targetWeights = shown_; }
     // The smoothed pose still moves for a moment after its source stops.
     bool moving() const override { return source_->moving() || settling_ || neutralChanged_; }

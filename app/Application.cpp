@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/QtMessagePump.h"
+#include "app/ShownPose.h"
 #include "model/TargetOffsets.h"
 #include "play/StrongestChannels.h"
 #include "ui/SettingsDialog.h"
@@ -66,15 +67,12 @@ void Application::frame(float dt) {
 
 void Application::showSourcePose(float dt) {
     source_->advance(dt);
-    source_->pose(pose_);
-    scene_.setPose(pose_);
-    if (const std::optional<HeadAngles> angles = source_->headAngles())
-        scene_.setHeadRotation(shownHeadRotation(*angles, headTurn_));
     // Where the channels draw the head instead, they follow every frame.
+    showPose(*source_, headTurn_, targetNames_, scene_, pose_);
     sinceChannelsShown_ += dt;
-    if (!scene_.drawsAllTargets() || sinceChannelsShown_ >= channelListSeconds)
-        showStrongestOnChannels(pose_, targetNames_, scene_.channelSet());
     if (sinceChannelsShown_ >= channelListSeconds) {
+        if (scene_.drawsAllTargets())
+            showStrongestOnChannels(pose_, targetNames_, scene_.channelSet());
         settingsDialog_->showChannels();
         sinceChannelsShown_ = 0.0f;
     }

@@ -23,9 +23,10 @@ void showErrorBox() {
     box.exec();
 }
 
-void reportFailure(const std::string& reason) {
+void reportFailure(const std::string& reason, FailureNotice notice) {
     std::cerr << "mirelda: " << reason << std::endl;
-    showErrorBox();
+    if (notice == FailureNotice::LineAndBox)
+        showErrorBox();
 }
 
 } // namespace
@@ -34,16 +35,16 @@ void setErrorBoxPresenter(ErrorBoxPresenter presenter) {
     presenterOverride() = std::move(presenter);
 }
 
-int runReportingFailures(const std::function<void()>& demo) {
+int runReportingFailures(const std::function<void()>& demo, FailureNotice notice) {
     // Everything demo builds lives inside it, so it is torn down before the box comes up and no
     // window can reach a destroyed object while the box runs its own event loop.
     try {
         demo();
     } catch (const std::exception& error) {
-        reportFailure(error.what());
+        reportFailure(error.what(), notice);
         return exitFailure;
     } catch (...) {
-        reportFailure("unknown failure");
+        reportFailure("unknown failure", notice);
         return exitFailure;
     }
     return exitSuccess;

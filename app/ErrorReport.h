@@ -7,7 +7,10 @@
 // built be torn down (they live inside demo), writes the reason to standard error and shows the
 // warning box. Returns the process's exit status: 0 when demo ended normally, 1 after the box,
 // so that whoever started the demo can tell a failure from a close.
-int runReportingFailures(const std::function<void()>& demo);
+// A program that shows no window (a render) says why in the line alone.
+enum class FailureNotice { LineAndBox, LineOnly };
+int runReportingFailures(const std::function<void()>& demo,
+                         FailureNotice notice = FailureNotice::LineAndBox);
 
 inline constexpr int exitSuccess = 0;
 inline constexpr int exitFailure = 1;

@@ -10,6 +10,7 @@ class PlaybackSource final : public PoseSource {
         : playback_(std::move(recording), targetNames) {}
 
     void advance(float dt) override { playback_.advance(dt); }
+    void advanceExactly(double seconds) override { playback_.advance(seconds); }
     void pose(std::vector<float>& targetWeights) const override { playback_.pose(targetWeights); }
     bool moving() const override { return !playback_.paused(); }
     void togglePause() override { playback_.togglePause(); }

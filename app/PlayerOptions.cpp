@@ -24,6 +24,7 @@ float headScale(const std::string& text) {
 
 PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
     PlayerOptions options;
+    std::vector<std::pair<std::string, std::string>> renderArguments;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -45,6 +46,9 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
             options.smoothing = smoothingNamed(level);
             if (!options.smoothing)
                 refuse("--smooth takes off, light, default or strong, not \"" + level + "\"");
+        } else if (isRenderOption(argument)) {
+            const std::string& given = value();
+            renderArguments.emplace_back(argument, given);
         } else if (argument.rfind("--", 0) == 0 || !options.recording.empty()) {
             refuse("unexpected \"" + argument + "\"");
         } else {
@@ -53,5 +57,6 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
     }
     if (options.recording.empty())
         refuse("no recording named");
+    options.render = parseRenderOptions(renderArguments);
     return options;
 }

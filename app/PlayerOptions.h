@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RenderOptions.h"
 #include "play/HeadTurnSettings.h"
 #include "play/Smoothing.h"
 
@@ -9,16 +10,20 @@
 
 // What mirelda-play is asked to do:
 //     mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] [--smooth LEVEL]
+//                       [render options]
 struct PlayerOptions {
     std::string recording;
     HeadTurnSettings headTurn;
     // Nothing when not asked: a recording then plays as it was recorded.
     std::optional<Smoothing> smoothing;
+    // Drawn into a file instead of a window.
+    std::optional<RenderOptions> render;
 };
 
 inline constexpr const char* playerUsage =
     "usage: mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] [--smooth "
-    "off|light|default|strong] (FILE a face-capture recording, CSV; S from 0 to 4)";
+    "off|light|default|strong] [--render OUT.mp4|OUT.mkv|OUT/ [--fps N] [--crf N] [--size WxH] "
+    "[--audio FILE] [--audio-offset S]] (FILE a face-capture recording, CSV; S from 0 to 4)";
 
 // The options of the arguments after the program's name; throws DemoError with the usage and
 // what is wrong for anything else.

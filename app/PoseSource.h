@@ -14,6 +14,9 @@ class PoseSource {
   public:
     virtual ~PoseSource() = default;
     virtual void advance(float dt) = 0;
+    // The same by exactly this many seconds, for a render that draws every frame at its own
+    // time over thousands of frames; a source that keeps its time in floats moves by the nearest.
+    virtual void advanceExactly(double seconds) { advance(static_cast<float>(seconds)); }
     // The weight of every target, in the order of the head's target names.
     virtual void pose(std::vector<float>& targetWeights) const = 0;
     // False while the pose stands still (paused): the picture may then rest.

@@ -41,6 +41,13 @@ void watchOpening(QtMsgType type, const QMessageLogContext& context, const QStri
 
 } // namespace
 
+void chooseHeadlessPlatform() {
+    if (!environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty() ||
+        !environment("QT_QPA_PLATFORM").empty())
+        return;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
 DisplayGuard::DisplayGuard(const char* program) {
     guardedProgram = program;
     // A chosen platform (offscreen, say) may need no display at all.

@@ -13,6 +13,10 @@ class DisplayGuard {
     DisplayGuard& operator=(const DisplayGuard&) = delete;
 };
 
+// For a program that shows nothing: where no display is set and no platform chosen, Qt is
+// started on a platform that draws with OpenGL without any display.
+void chooseHeadlessPlatform();
+
 // The program's Qt application (QApplication or QGuiApplication), or the one line and exit 1.
 template <class QtApplication>
 std::unique_ptr<QtApplication> openWindowSystem(int& argc, char** argv, const char* program) {

@@ -1,13 +1,9 @@
 #include "render/Camera.h"
 
-#include "common/DisplaySizes.h"
-
 #include <glm/gtc/matrix_transform.hpp>
 
 namespace {
 constexpr float verticalFieldOfView = 0.5235988f; // pi / 6
-constexpr float aspectRatio =
-    static_cast<float>(backBufferSize.width) / static_cast<float>(backBufferSize.height);
 constexpr float nearPlane = 0.1f;
 // A negative far argument keeps every depth below 3000 / 3000.1, so nothing is clipped far away.
 constexpr float farPlaneArgument = -3000.0f;
@@ -18,7 +14,7 @@ void Camera::init(const glm::vec3& eye, const glm::vec3& target) {
     target_ = target;
     up_ = glm::vec3(0.0f, 1.0f, 0.0f);
     projection_ =
-        glm::perspectiveRH_ZO(verticalFieldOfView, aspectRatio, nearPlane, farPlaneArgument);
+        glm::perspectiveRH_ZO(verticalFieldOfView, aspectRatio_, nearPlane, farPlaneArgument);
     view_ = glm::lookAtRH(eye_, target_, up_);
     cameraToWorld_ = glm::inverse(view_);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/DisplaySizes.h"
+
 #include <glm/glm.hpp>
 
 // The viewer. Kept as a camera-to-world matrix that mouse input multiplies; the view matrix and
@@ -8,8 +10,12 @@
 // the same 16 floats, in the same order, as the equivalent D3DX matrix.
 class Camera {
   public:
-    // Perspective of 30 degrees vertically for the 4:3 back buffer; looks from eye at target.
+    // Perspective of 30 degrees vertically for the back buffer's aspect ratio; looks from eye at
+    // target.
     void init(const glm::vec3& eye, const glm::vec3& target);
+    // Width over height of the picture, 4:3 unless set; taken by the next init. A wider picture
+    // keeps the vertical framing and shows more at the sides.
+    void setAspectRatio(float widthOverHeight) { aspectRatio_ = widthOverHeight; }
     // Applies m in world coordinates, after the camera's own placement.
     void transform(const glm::mat4& m);
     // Moves along the viewing direction; positive moves toward what the camera looks at.
@@ -27,6 +33,8 @@ class Camera {
     glm::vec3 eye_{0.0f};
     glm::vec3 target_{0.0f};
     glm::vec3 up_{0.0f, 1.0f, 0.0f};
+    float aspectRatio_ =
+        static_cast<float>(backBufferSize.width) / static_cast<float>(backBufferSize.height);
     glm::mat4 projection_{1.0f};
     glm::mat4 view_{1.0f};
     glm::mat4 cameraToWorld_{1.0f};

@@ -10,6 +10,7 @@
 #include "render/ShaderSemantics.h"
 #include "render/SurfaceFormat.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_4_5_Core>
@@ -90,7 +91,9 @@ GLint glAddressMode(std::uint32_t mode) {
 } // namespace
 
 struct RenderDevice::Impl {
+    // The window shown, or nothing and an offscreen surface: frames are then only read back.
     QWindow* window = nullptr;
+    std::unique_ptr<QOffscreenSurface> offscreen;
     std::unique_ptr<QOpenGLContext> context;
     QOpenGLFunctions_4_5_Core* gl = nullptr;
 
@@ -120,6 +123,7 @@ struct RenderDevice::Impl {
     bool hasDeclaration = false;
 
     void createContext(const WindowTarget& target);
+    void createOffscreenContext();
     bool windowIsMultisampled();
     void setInitialState();
     void checkSamplerStage(std::uint32_t sampler, const char* operation) const {
@@ -131,12 +135,13 @@ struct RenderDevice::Impl {
 };
 
 void RenderDevice::Impl::createContext(const WindowTarget& target) {
-    if (target.window == nullptr) {
-        throw DemoError("RenderDevice: no window to render into");
-    }
     if (target.width <= 0 || target.height <= 0) {
         throw DemoError("RenderDevice: back buffer size " + std::to_string(target.width) + "x" +
                         std::to_string(target.height) + " is not positive");
+    }
+    if (target.window == nullptr) {
+        createOffscreenContext();
+        return;
     }
     window = target.window;
     QSurfaceFormat format = deviceSurfaceFormat();
@@ -165,7 +170,34 @@ void RenderDevice::Impl::createContext(const WindowTarget& target) {
     }
 }
 
+void RenderDevice::Impl::createOffscreenContext() {
+    const QSurfaceFormat format = deviceSurfaceFormat();
+    context = std::make_unique<QOpenGLContext>();
+    context->setFormat(format);
+    if (!context->create()) {
+        throw DemoError("RenderDevice: Qt's " + QGuiApplication::platformName().toStdString() +
+                        " platform offers no OpenGL context without a window here: give it a "
+                        "display, a virtual one through `xvfb-run -a` will do");
+    }
+    const QSurfaceFormat actual = context->format();
+    if (actual.version() < qMakePair(4, 5) || actual.profile() != QSurfaceFormat::CoreProfile) {
+        throw DemoError("RenderDevice: OpenGL 4.5 core profile is not available");
+    }
+    offscreen = std::make_unique<QOffscreenSurface>();
+    offscreen->setFormat(actual);
+    offscreen->create();
+    if (!offscreen->isValid() || !context->makeCurrent(offscreen.get())) {
+        throw DemoError("RenderDevice: the platform offers no offscreen surface to draw on");
+    }
+    gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_4_5_Core>(context.get());
+    if (gl == nullptr || !gl->initializeOpenGLFunctions()) {
+        throw DemoError("RenderDevice: OpenGL 4.5 functions are not available");
+    }
+}
+
 bool RenderDevice::Impl::windowIsMultisampled() {
+    if (window == nullptr)
+        return false;
     GLint sampleBuffers = 0;
     gl->glGetNamedFramebufferParameteriv(context->defaultFramebufferObject(), GL_SAMPLE_BUFFERS,
                                          &sampleBuffers);
@@ -215,7 +247,9 @@ RenderDevice::~RenderDevice() {
     // GL objects can only be deleted with the context current. Closing a window destroys its
     // surface, so the device may outlive it: an offscreen surface serves then.
     QOffscreenSurface offscreen;
-    bool current = impl_->window->handle() != nullptr && impl_->context->makeCurrent(impl_->window);
+    bool current = impl_->window != nullptr ? impl_->window->handle() != nullptr &&
+                                                  impl_->context->makeCurrent(impl_->window)
+                                            : impl_->context->makeCurrent(impl_->offscreen.get());
     if (!current) {
         offscreen.setFormat(impl_->context->format());
         offscreen.create();
@@ -513,6 +547,9 @@ void RenderDevice::endScene() {
 }
 
 void RenderDevice::present() {
+    // Without a window a frame is only ever read back, which waits for it.
+    if (impl_->window == nullptr)
+        return;
     QWindow& window = *impl_->window;
     // Swapping a window that is not on screen is undefined; the frame is simply not shown. The
     // swap is also what holds the loop back to the pace the GPU keeps: without it every frame

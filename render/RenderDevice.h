@@ -14,6 +14,7 @@ class QOpenGLContext;
 class QOpenGLFunctions_4_5_Core;
 
 // What the device is created on: the window, and the size of the back buffer it renders into.
+// Without a window the device draws on an offscreen surface, for frames that are only read back.
 struct WindowTarget {
     QWindow* window = nullptr;
     std::int32_t width = backBufferSize.width;

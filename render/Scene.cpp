@@ -40,6 +40,7 @@ Scene::Scene(const WindowTarget& target, MorphPath path)
     staticVertexShader_ = createShader(staticVertexShaderPath_, ShaderType::Vertex);
     staticPixelShader_ = createShader(staticPixelShaderPath_, ShaderType::Pixel);
 
+    camera_.setAspectRatio(static_cast<float>(target.width) / static_cast<float>(target.height));
     camera_.init(startEye_, startTarget_);
 
     {

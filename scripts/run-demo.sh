@@ -3,20 +3,28 @@
 # on a virtual display, saves a screenshot of the first frame, closes the main window the way a
 # user does and returns the demo's exit status. A failure is named as one: the demo exits with
 # status 1 after its error box.
-# Usage: scripts/run-demo.sh [build dir] [glTF model] [recording]
+# Usage: scripts/run-demo.sh [build dir] [glTF model] [recording] [render output]
 # With a model, the demo runs in <build>/models/<model's file stem>/: the model imported there
 # by mirelda-import, beside a copy of the shaders. With a recording, mirelda-play plays it there
 # instead of the demo; with a model too, the recording may also be the name of one of the
-# model's own animations (<dir>/data/animations/<name>.csv).
+# model's own animations (<dir>/data/animations/<name>.csv). With a render output too, the
+# recording is drawn into that video (or folder/ of frames) without a window, on a virtual
+# display when there is none.
 set -euo pipefail
 scripts_dir=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "${1:-build}" && pwd)
 model=${2:-}
 play=${3:-}
+render=${4:-}
 work_dir=$build_dir
 program=("$build_dir/mirelda")
 if [[ -n "$play" && -f "$play" ]]; then
     play=$(cd "$(dirname "$play")" && pwd)/$(basename "$play")
+fi
+if [[ -n "$render" ]]; then
+    [[ -n "$play" ]] || { echo "run-demo: RENDER draws a recording: name it with PLAY" >&2; exit 1; }
+    # Relative to where make runs, not to the data folder the player runs in.
+    [[ "$render" == /* ]] || render="$PWD/$render"
 fi
 
 if [[ -n "$model" ]]; then
@@ -37,6 +45,15 @@ if [[ -n "$play" ]]; then
     program=("$build_dir/mirelda-play" "$play")
 fi
 cd "$work_dir"
+
+if [[ -n "$render" ]]; then
+    program+=(--render "$render")
+    if [[ -z "${DISPLAY:-}" ]]; then
+        program=(xvfb-run -a -s "-screen 0 1280x1024x24" "${program[@]}")
+    fi
+    "${program[@]}"
+    exit
+fi
 
 # Passes the demo's status on, saying so when it is a failure.
 finish() {

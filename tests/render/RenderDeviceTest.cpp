@@ -180,6 +180,25 @@ TEST(RenderDevice, OutlivesTheSurfaceOfItsWindow) {
     EXPECT_EQ(next.device->readBackBuffer()[0], 0xFF336699u);
 }
 
+// Without a window (a render to a file) the device draws on an offscreen surface, at the size
+// asked for, and a present shows nothing and keeps the frame for the readback.
+TEST(RenderDevice, DrawsWithoutAWindowAtTheSizeAskedFor) {
+    const std::pair<std::int32_t, std::int32_t> sizes[] = {{320, 200}, {1280, 720}, {17, 33}};
+    for (const auto& [width, height] : sizes) {
+        RenderDevice device(WindowTarget{nullptr, width, height});
+        EXPECT_EQ(device.backBufferWidth(), width);
+        EXPECT_EQ(device.backBufferHeight(), height);
+        device.clear(0xFF336699, 1.0f, 0);
+        device.present();
+        const std::vector<std::uint32_t> pixels = device.readBackBuffer();
+        ASSERT_EQ(pixels.size(),
+                  static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        EXPECT_EQ(pixels.front(), 0xFF336699u);
+        EXPECT_EQ(pixels.back(), 0xFF336699u);
+    }
+    EXPECT_THROW(RenderDevice(WindowTarget{nullptr, 0, 600}), DemoError);
+}
+
 TEST(RenderDevice, AFailedCallIsReportedByTheOperationThatMadeIt) {
     GlTestDevice gl;
     ColourShaders shaders(*gl.device);

@@ -159,6 +159,38 @@ TEST_F(SceneTest, ChannelWeightsMoveTheHeadOnTheGpuToThePredictedPixels) {
     expectHeadAt(frame(), shiftX);
 }
 
+// A render at another size, on an offscreen framebuffer, keeps the start view's vertical
+// framing: the head square spans the same share of the picture's height, stays square and
+// stays centred.
+TEST_F(SceneTest, AWiderOffscreenPictureKeepsTheVerticalFraming) {
+    const auto squareIn = [](const std::vector<std::uint32_t>& pixels, int pictureWidth,
+                             int pictureHeight) {
+        Box box;
+        // Right of the static square, which sits left of the centre.
+        for (int y = 0; y < pictureHeight; ++y)
+            for (int x = pictureWidth / 2 - pictureHeight / 5; x < pictureWidth; ++x)
+                if (!isBackground(pixels[static_cast<std::size_t>(y * pictureWidth + x)])) {
+                    box.left = std::min(box.left, x);
+                    box.right = std::max(box.right, x);
+                    box.top = std::min(box.top, y);
+                    box.bottom = std::max(box.bottom, y);
+                }
+        return box;
+    };
+    const Box narrow = squareIn(frame(), width, height);
+    QDir::setCurrent(dataDir.path());
+    Scene wide(WindowTarget{nullptr, 1280, 720});
+    QDir::setCurrent(previousDir);
+    wide.renderFrame(1.0f / 60.0f);
+    const Box box = squareIn(wide.readBackBuffer(), 1280, 720);
+    const double narrowHeight = narrow.bottom - narrow.top + 1;
+    const double wideHeight = box.bottom - box.top + 1;
+    EXPECT_NEAR(wideHeight, narrowHeight * 720.0 / height, 2.0);
+    EXPECT_NEAR(box.right - box.left + 1, wideHeight, 2.0);
+    EXPECT_NEAR((box.left + box.right + 1) / 2.0, 640.0, 1.5);
+    EXPECT_NEAR((narrow.left + narrow.right + 1) / 2.0, width / 2.0, 1.5);
+}
+
 TEST_F(SceneTest, BackgroundIsWhiteAndTheStaticMeshIsDrawnToo) {
     const auto pixels = frame();
     EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
