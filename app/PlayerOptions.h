@@ -1,20 +1,25 @@
 #pragma once
 
+#include "app/LiveOptions.h"
 #include "play/HeadTurnSettings.h"
 
 #include <string>
 #include <vector>
 
 // What mirelda-play is asked to do:
-//     mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S]
+//     mirelda-play FILE|--live ... [--map FILE] [--no-mirror] [--head on|off] [--head-scale S]
 struct PlayerOptions {
-    std::string recording;
+    std::string recording; // empty with live
+    std::optional<LiveOptions> live;
+    std::string nameMap; // empty: names match targets of their own name
     HeadTurnSettings headTurn;
 };
 
 inline constexpr const char* playerUsage =
-    "usage: mirelda-play FILE [--no-mirror] [--head on|off] [--head-scale S] (FILE a "
-    "face-capture recording, CSV; S from 0 to 4)";
+    "usage: mirelda-play FILE|--live [--llf-port N] [--vmc-port N] [--bind ADDR] [--subject "
+    "NAME] [--record TAKE.csv] [--map NAMES] [--no-mirror] [--head on|off] [--head-scale S] "
+    "(FILE a face-capture recording, CSV; NAMES lines of incoming name, target name, optional "
+    "scale; S from 0 to 4)";
 
 // The options of the arguments after the program's name; throws DemoError with the usage and
 // what is wrong for anything else.

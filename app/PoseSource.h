@@ -23,6 +23,9 @@ class PoseSource {
     // The performer's head angles of the moment, as the phone app gives them; nothing when the
     // source has none.
     virtual std::optional<HeadAngles> headAngles() const { return std::nullopt; }
+    // A line for the settings window about where the pose comes from (a stream's sender and
+    // rate); nothing for a source with nothing to say.
+    virtual std::optional<std::string> stateLine() const { return std::nullopt; }
 };
 
 // Makes the source for a head with these targets, once the head is loaded.

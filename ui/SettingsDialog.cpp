@@ -3,6 +3,7 @@
 #include "common/DemoError.h"
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
+#include "ui/DialogUnits.h"
 #include "ui/MorphGroupFile.h"
 #include "ui/NameText.h"
 #include "ui/SettingsDialogItems.h"
@@ -93,6 +94,23 @@ void SettingsDialog::connectDialogMessages() {
                      [this] { onWeightScroll(); });
     QObject::connect(weightSlider_.data(), &Trackbar::sliderReleased, weightSlider_.data(),
                      [this] { onWeightScroll(); });
+}
+
+void SettingsDialog::showStateLine(const std::string& text) {
+    if (!dialogWindow_)
+        return;
+    if (!stateLabel_) {
+        // Below the template's last group box, in the strip the window keeps free at its foot.
+        stateLabel_ = new QLabel(dialogWindow_.data());
+        stateLabel_->setGeometry(
+            mapDialogRect(QRect(6, 350, 174, 10), dialogBaseUnits(dialogWindow_->font())));
+        stateLabel_->show();
+    }
+    const QString line = QString::fromStdString(text);
+    if (stateLabel_->text() != line) {
+        stateLabel_->setText(line);
+        stateLabel_->setToolTip(line);
+    }
 }
 
 SettingsDialogWindow* createDialogWindow(QWindow* mainWindow, SettingsDialog& dialog) {
