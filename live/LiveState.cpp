@@ -39,7 +39,6 @@ std::string LiveState::line(Clock::time_point now, std::uint64_t malformed) cons
             text += " at " + std::to_string(std::lround(rate_)) + " Hz";
     }
     if (malformed > 0)
-        text += "; " + std::to_string(malformed) + " malformed packet" +
-                (malformed == 1 ? "" : "s") + " dropped";
+        text += "; " + std::to_string(malformed) + " malformed";
     return text;
 }

@@ -24,6 +24,17 @@ std::int64_t wallClockTicksOfDay() {
     return (sinceEpoch % (86400 * 1000)) * ticksPerSecond / 1000;
 }
 
+// The sender's frame time in ticks of its day, when it sends a usable one.
+std::optional<std::int64_t> senderTicks(const LiveFrame& frame) {
+    const std::optional<LiveFrameTime>& time = frame.time;
+    if (!time || time->rateNumerator <= 0 || time->rateDenominator <= 0 || time->frame < 0)
+        return std::nullopt;
+    const double frameSeconds = static_cast<double>(time->rateDenominator) / time->rateNumerator;
+    const double seconds =
+        (time->frame + std::clamp(static_cast<double>(time->subFrame), 0.0, 0.999)) * frameSeconds;
+    return std::llround(seconds * static_cast<double>(ticksPerSecond)) % ticksPerDay;
+}
+
 std::string timecodeText(std::int64_t ticks) {
     const std::int64_t second = ticks / ticksPerSecond % 86400;
     const std::int64_t frame = ticks / ticksPerFrame % 60;
@@ -71,31 +82,26 @@ StreamRecorder::~StreamRecorder() {
 
 std::int64_t StreamRecorder::rowTicks(const LiveArrival& arrival) {
     if (!any_) {
-        firstArrival_ = arrival.arrived;
-        firstArrivalTicks_ = wallClockTicksOfDay();
+        anchorArrival_ = arrival.arrived;
+        anchorTicks_ = senderTicks(arrival.frame).value_or(wallClockTicksOfDay());
     }
-    std::int64_t ticks = 0;
-    const std::optional<LiveFrameTime>& time = arrival.frame.time;
-    if (time && time->rateNumerator > 0 && time->rateDenominator > 0 && time->frame >= 0) {
-        const double seconds =
-            static_cast<double>(time->frame) * time->rateDenominator / time->rateNumerator;
-        const double fraction = std::clamp(static_cast<double>(time->subFrame), 0.0, 0.999) *
-                                time->rateDenominator / time->rateNumerator;
-        ticks =
-            std::llround((seconds + fraction) * static_cast<double>(ticksPerSecond)) % ticksPerDay;
-    } else {
-        const auto since =
-            std::chrono::duration_cast<std::chrono::microseconds>(arrival.arrived - firstArrival_)
-                .count();
-        ticks = (firstArrivalTicks_ + since * ticksPerSecond / 1'000'000) % ticksPerDay;
+    const auto sinceAnchor =
+        std::chrono::duration_cast<std::chrono::microseconds>(arrival.arrived - anchorArrival_)
+            .count();
+    std::int64_t ticks = anchorTicks_ + sinceAnchor * ticksPerSecond / 1'000'000;
+    // The sender's clock is taken while it keeps with the arrivals; a sender that restarts, or
+    // a second stream on another clock, is timed by arrival until its clock agrees again.
+    if (const std::optional<std::int64_t> sent = senderTicks(arrival.frame)) {
+        std::int64_t candidate = *sent;
+        while (candidate + ticksPerDay / 2 < ticks)
+            candidate += ticksPerDay; // the sender's day starts again at midnight
+        if (std::abs(candidate - ticks) < ticksPerSecond) {
+            ticks = candidate;
+            anchorArrival_ = arrival.arrived;
+            anchorTicks_ = candidate;
+        }
     }
-    // The frame time's day starts again at midnight: counted on from the day before.
-    if (any_) {
-        while (ticks + ticksPerDay / 2 < lastTicks_)
-            ticks += ticksPerDay;
-        ticks = std::max(ticks, lastTicks_);
-    }
-    return ticks;
+    return any_ ? std::max(ticks, lastTicks_) : ticks;
 }
 
 void StreamRecorder::write(const LiveArrival& arrival) {

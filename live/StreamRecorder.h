@@ -13,9 +13,9 @@
 // the nine angles in the app's column order) into PATH.part as frames come, flushed every
 // second, and renames it to PATH on finish: a crash loses at most the last second and never
 // leaves a half-written PATH. Shapes are matched to the app's names in any letter case; others
-// are not recorded. Timecodes come from the sender's frame time where it sends one, else from
-// the arrival time, at 60 frames a second; they never go back, and a silence is filled with
-// rows of lost tracking so that the take has no hole a reader would refuse.
+// are not recorded. Timecodes, at 60 frames a second, come from the sender's frame time while
+// it keeps with the arrival times, else from the arrival time; they never go back, and a
+// silence is filled with rows of lost tracking so that the take has no hole a reader refuses.
 class StreamRecorder {
   public:
     // Throws DemoError when PATH.part cannot be written.
@@ -44,7 +44,8 @@ class StreamRecorder {
     std::vector<float> row_;
     bool any_ = false;
     std::int64_t lastTicks_ = 0;
-    std::chrono::steady_clock::time_point firstArrival_{};
-    std::int64_t firstArrivalTicks_ = 0;
+    // The row time of the latest arrival timed by the sender's clock, or of the first.
+    std::chrono::steady_clock::time_point anchorArrival_{};
+    std::int64_t anchorTicks_ = 0;
     std::chrono::steady_clock::time_point lastFlush_{};
 };

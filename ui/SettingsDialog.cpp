@@ -103,12 +103,16 @@ void SettingsDialog::showStateLine(const std::string& text) {
         // Below the template's last group box, in the strip the window keeps free at its foot.
         stateLabel_ = new QLabel(dialogWindow_.data());
         stateLabel_->setGeometry(
-            mapDialogRect(QRect(6, 350, 174, 10), dialogBaseUnits(dialogWindow_->font())));
+            mapDialogRect(QRect(6, 349, 174, 12), dialogBaseUnits(dialogWindow_->font())));
+        stateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         stateLabel_->show();
     }
+    // A long sender name is cut with an ellipsis; the tooltip keeps the whole line.
     const QString line = QString::fromStdString(text);
-    if (stateLabel_->text() != line) {
-        stateLabel_->setText(line);
+    const QString shown =
+        stateLabel_->fontMetrics().elidedText(line, Qt::ElideRight, stateLabel_->width());
+    if (stateLabel_->text() != shown) {
+        stateLabel_->setText(shown);
         stateLabel_->setToolTip(line);
     }
 }

@@ -1,6 +1,6 @@
-// live-sender HOST PORT SECONDS [RATE]: streams phone-app face datagrams that open the jaw and
-// turn the head to the performer's left, for journeys and benchmarks on loopback. The jaw and
-// the turn ramp up over the first second and then hold.
+// live-sender HOST PORT SECONDS [RATE [jaw|turn]]: streams phone-app face datagrams that open
+// the jaw and turn the head to the performer's left (or only one of them), for journeys on
+// loopback. The jaw and the turn ramp up over the first second and then hold.
 #include "LiveLinkFaceBytes.h"
 
 #include <arpa/inet.h>
@@ -8,13 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <netinet/in.h>
+#include <string>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: live-sender HOST PORT SECONDS [RATE]\n");
+        std::fprintf(stderr, "usage: live-sender HOST PORT SECONDS [RATE [jaw|turn]]\n");
         return 1;
     }
     sockaddr_in to{};
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::atof(argv[3]);
     const int rate = argc > 4 ? std::atoi(argv[4]) : 60;
+    const std::string only = argc > 5 ? argv[5] : "";
     const int sender = socket(AF_INET, SOCK_DGRAM, 0);
     if (sender < 0 || rate <= 0) {
         std::perror("live-sender");
@@ -38,8 +40,8 @@ int main(int argc, char** argv) {
     for (int frame = 0; frame < seconds * rate; ++frame) {
         const float ramp = std::min(1.0f, static_cast<float>(frame) / static_cast<float>(rate));
         packet.frame = frame;
-        packet.values[jawOpenValue] = 0.9f * ramp;
-        packet.values[headYawValue] = 0.5f * ramp;
+        packet.values[jawOpenValue] = only == "turn" ? 0.0f : 0.9f * ramp;
+        packet.values[headYawValue] = only == "jaw" ? 0.0f : 0.5f * ramp;
         const auto bytes = packet.bytes();
         sendto(sender, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
                sizeof to);
