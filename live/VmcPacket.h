@@ -23,6 +23,6 @@ inline constexpr int maxVmcBundleDepth = 4;
 
 // The face messages of one datagram, bundles opened, in the order sent; `messages` is cleared
 // first and its storage reused. A refused datagram yields none: a frame is never half applied.
-// Numbers may come as int32, float32 or float64; they must be finite.
+// Numbers may come as int32, float32 or float64; they must lie within a million either way.
 PacketRefusal parseVmcPacket(std::span<const std::byte> datagram,
                              std::vector<VmcMessage>& messages);

@@ -103,6 +103,7 @@ TEST(VmcPacket, RefusesEachDamage) {
          })},
         {"name longer than 256 bytes", osc([&](auto& s) { blend(s, longName.c_str(), 0.5f); })},
         {"NaN value", osc([](auto& s) { blend(s, "JawOpen", std::nanf("")); })},
+        {"huge float", osc([](auto& s) { blend(s, "JawOpen", 3e7f); })},
         {"huge double", osc([](auto& s) {
              s << osc::BeginMessage("/VMC/Ext/Blend/Val") << "JawOpen" << 1e300 << osc::EndMessage;
          })},
@@ -125,6 +126,36 @@ TEST(VmcPacket, RefusesEachDamage) {
                  s << osc::EndBundle;
              });
              bytes[19] = std::byte{0x7f}; // the element's size, low byte
+             return bytes;
+         }()},
+        {"bundle element of size -4 (a reader that loops for ever on it)",
+         [] {
+             auto bytes = osc([](auto& s) {
+                 s << osc::BeginBundleImmediate;
+                 apply(s);
+                 s << osc::EndBundle;
+             });
+             for (std::size_t i = 16; i < 19; ++i)
+                 bytes[i] = std::byte{0xff};
+             bytes[19] = std::byte{0xfc};
+             return bytes;
+         }()},
+        {"blob tags without their blobs",
+         [] {
+             auto bytes = osc([](auto& s) { apply(s); });
+             const char tags[] = ",bbbbbb\0";
+             bytes.resize(bytes.size() - 4);
+             for (const char c : tags)
+                 bytes.push_back(static_cast<std::byte>(c));
+             return bytes;
+         }()},
+        {"blob longer than its message",
+         [] {
+             auto bytes = osc([](auto& s) {
+                 const char data[8] = {};
+                 s << osc::BeginMessage("/VMC/Ext/Other") << osc::Blob(data, 8) << osc::EndMessage;
+             });
+             bytes[23] = std::byte{100}; // the blob's size, after the address and the tags
              return bytes;
          }()},
         {"longer than 64 KB", std::vector<std::byte>(64 * 1024 + 4)},
