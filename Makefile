@@ -26,9 +26,10 @@ build: deps
 
 # `make run MODEL=face.glb` imports a glTF model into $(BUILD_DIR)/models/face/ and shows it;
 # `make run PLAY=take.csv` plays a recording on the head (with MODEL, on the imported one);
-# `make run PLAY=take.csv RENDER=take.mp4` draws it into a video instead (.mkv, or a folder/).
+# `make run PLAY=take.csv RENDER=take.mp4` draws it into a video instead (.mkv, or a folder/);
+# `make run LIVE=1` shows a tracker's stream on it (see README: Live input).
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)" "$(RENDER)"
+	@scripts/run-demo.sh $(BUILD_DIR) "$(MODEL)" "$(PLAY)" "$(RENDER)" "$(LIVE)"
 
 # The Release suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer (the
 # benchmarks are timed in Release only, so that tree leaves them out), then a bounded run of each
@@ -50,7 +51,7 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DMIRELDA_FUZZ=ON > /dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target mesh_file_fuzzer morph_group_file_fuzzer \
-		gltf_import_fuzzer recording_fuzzer
+		gltf_import_fuzzer recording_fuzzer live_link_face_fuzzer vmc_fuzzer
 	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # Ten minutes of randomized use of the demo (SOAK_SECONDS=60 for a short trial).

@@ -48,9 +48,13 @@ void AdjustedPoseSource::smooth(float dt) {
         shapeFilters_.assign(raw_.size(), OneEuroFilter(smoothing_->shapes));
     smoothed_.resize(raw_.size());
     settling_ = false;
+    // Once caught up, the source's own value is shown: a held pose rests on exactly that
+    // picture, whatever else wakes the frame loop.
     const auto follow = [&](OneEuroFilter& filter, float value) {
         const float smoothed = filter.filter(value, dt);
-        settling_ = settling_ || std::fabs(smoothed - value) > settled;
+        if (std::fabs(smoothed - value) <= settled)
+            return value;
+        settling_ = true;
         return smoothed;
     };
     for (std::size_t target = 0; target < raw_.size(); ++target)

@@ -21,6 +21,7 @@ class AdjustedPoseSource final : public PoseSource {
     bool moving() const override { return source_->moving() || settling_ || neutralChanged_; }
     void togglePause() override { source_->togglePause(); }
     std::optional<HeadAngles> headAngles() const override;
+    std::optional<std::string> stateLine() const override { return source_->stateLine(); }
     void takeNeutral() override;
     void clearNeutral() override;
 

@@ -6,12 +6,16 @@
 #include "play/StrongestChannels.h"
 #include "ui/SettingsDialog.h"
 
+#include <QTimer>
 #include <iostream>
 
 namespace {
 // The channel list is read by a person: ten times a second is enough, and every refresh costs
 // the widgets a millisecond or two of the frame.
 constexpr float channelListSeconds = 0.1f;
+// A state line counts whole seconds; twice a second keeps it current and costs a resting loop
+// next to nothing.
+constexpr int stateLineMilliseconds = 500;
 } // namespace
 
 Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeSource,
@@ -40,10 +44,22 @@ Application::Application(PerformanceClock& clock, const PoseSourceFactory& makeS
             {Qt::Key_Space, Qt::NoModifier, [this] { source_->togglePause(); }},
             {Qt::Key_N, Qt::NoModifier, [this] { source_->takeNeutral(); }},
             {Qt::Key_N, Qt::ShiftModifier, [this] { source_->clearNeutral(); }}});
+    if (source_ && source_->stateLine()) {
+        showStateLine();
+        stateLineTimer_ = std::make_unique<QTimer>();
+        QObject::connect(stateLineTimer_.get(), &QTimer::timeout, [this] { showStateLine(); });
+        stateLineTimer_->start(stateLineMilliseconds);
+    }
+}
+
+void Application::showStateLine() {
+    if (const std::optional<std::string> line = source_->stateLine())
+        settingsDialog_->showStateLine(*line);
 }
 
 // The dialog goes before the scene whose channels it edits; the window goes last.
 Application::~Application() {
+    stateLineTimer_.reset();
     playerKeys_.reset();
     settingsDialog_.reset();
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class SettingsDialog;
+class QTimer;
 
 // The top-level object: builds the main window, the scene and the settings dialog in that
 // order, then runs frames until the main window is closed. Teardown runs in reverse.
@@ -44,6 +45,7 @@ class Application {
 
   private:
     void showSourcePose(float dt);
+    void showStateLine();
 
     std::unique_ptr<MainWindow> window_;
     std::int32_t width_ = backBufferSize.width;
@@ -56,5 +58,7 @@ class Application {
     float sinceChannelsShown_ = 0.0f;
     std::unique_ptr<SettingsDialog> settingsDialog_;
     std::unique_ptr<PlayerKeys> playerKeys_;
+    // Refreshes the source's state line while the picture rests (a silent sender's seconds).
+    std::unique_ptr<QTimer> stateLineTimer_;
     PerformanceClock& clock_;
 };

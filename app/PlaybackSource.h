@@ -6,8 +6,9 @@
 // A recording played in a loop, as the head's pose.
 class PlaybackSource final : public PoseSource {
   public:
-    PlaybackSource(Recording recording, const std::vector<std::string>& targetNames)
-        : playback_(std::move(recording), targetNames) {}
+    PlaybackSource(Recording recording, const std::vector<std::string>& targetNames,
+                   NameMap nameMap = {})
+        : playback_(std::move(recording), targetNames, std::move(nameMap)) {}
 
     void advance(float dt) override { playback_.advance(dt); }
     void advanceExactly(double seconds) override { playback_.advance(seconds); }

@@ -25,6 +25,7 @@ float headScale(const std::string& text) {
 PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
     PlayerOptions options;
     std::vector<std::pair<std::string, std::string>> renderArguments;
+    bool sawLive = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -32,7 +33,14 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
                 refuse(argument + " needs a value");
             return arguments[++i];
         };
-        if (argument == "--no-mirror") {
+        if (parseLiveOption(argument, value, refuse, options.live)) {
+            if (argument == "--live")
+                sawLive = true;
+        } else if (argument == "--map") {
+            options.nameMap = value();
+            if (options.nameMap.empty())
+                refuse("--map needs a file name");
+        } else if (argument == "--no-mirror") {
             options.headTurn.mirror = false;
         } else if (argument == "--head") {
             const std::string& state = value();
@@ -55,8 +63,14 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& arguments) {
             options.recording = argument;
         }
     }
-    if (options.recording.empty())
+    if (options.live && !sawLive)
+        refuse("--llf-port, --vmc-port, --bind, --subject and --record need --live");
+    if (options.live && !options.recording.empty())
+        refuse("a recording and --live cannot play at once");
+    if (!options.live && options.recording.empty())
         refuse("no recording named");
     options.render = parseRenderOptions(renderArguments);
+    if (options.live && options.render)
+        refuse("a live stream cannot be rendered: record it with --record, then render the take");
     return options;
 }

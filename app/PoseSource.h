@@ -30,6 +30,9 @@ class PoseSource {
     // from, or the neutral pose is forgotten. A source without calibration ignores them.
     virtual void takeNeutral() {}
     virtual void clearNeutral() {}
+    // A line for the settings window about where the pose comes from (a stream's sender and
+    // rate); nothing for a source with nothing to say.
+    virtual std::optional<std::string> stateLine() const { return std::nullopt; }
 };
 
 // Makes the source for a head with these targets, once the head is loaded.

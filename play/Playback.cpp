@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
-Playback::Playback(Recording recording, const std::vector<std::string>& targetNames)
+Playback::Playback(Recording recording, const std::vector<std::string>& targetNames,
+                   NameMap nameMap)
     : recording_(std::move(recording)), targetCount_(targetNames.size()) {
     const std::size_t columns = recording_.columns.size();
     const std::size_t poses = columns == 0 ? 0 : recording_.poses.size() / columns;
@@ -25,14 +25,10 @@ Playback::Playback(Recording recording, const std::vector<std::string>& targetNa
                         std::to_string(recording_.poseOfRow.size()) + " row poses and " +
                         std::to_string(recording_.poses.size()) + " weights in " +
                         std::to_string(columns) + " columns cannot be played");
-    // The first target of a name wins, as lookups by name do elsewhere.
-    std::map<std::string, std::int32_t> byLowerName;
-    for (std::size_t target = 0; target < targetNames.size(); ++target)
-        byLowerName.emplace(lowerCase(targetNames[target]), static_cast<std::int32_t>(target));
+    const TargetBinding binding(targetNames, std::move(nameMap));
     for (const std::string& column : recording_.columns) {
-        const auto found = byLowerName.find(lowerCase(column));
-        targetOfColumn_.push_back(found == byLowerName.end() ? -1 : found->second);
-        if (found == byLowerName.end())
+        boundColumns_.push_back(binding.bind(column));
+        if (boundColumns_.back().target < 0)
             unmatched_.push_back(column);
     }
 }
@@ -79,10 +75,10 @@ void Playback::pose(std::vector<float>& targetWeights) const {
     const std::span<const float> from = recording_.rowWeights(at.row);
     const std::span<const float> to = recording_.rowWeights(at.next);
     for (std::size_t column = 0; column < recording_.columns.size(); ++column) {
-        const std::int32_t target = targetOfColumn_[column];
-        if (target >= 0)
-            targetWeights[static_cast<std::size_t>(target)] =
-                from[column] + at.blend * (to[column] - from[column]);
+        const TargetBinding::Bound bound = boundColumns_[column];
+        if (bound.target >= 0)
+            targetWeights[static_cast<std::size_t>(bound.target)] = std::clamp(
+                bound.scale * (from[column] + at.blend * (to[column] - from[column])), 0.0f, 1.0f);
     }
 }
 

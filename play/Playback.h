@@ -1,19 +1,22 @@
 #pragma once
 
 #include "play/Recording.h"
+#include "play/TargetBinding.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 // A recording bound to a head's morph targets and played in a loop: each column drives the
-// target of the same name in any letter case (EyeBlinkLeft drives eyeBlinkLeft). Time comes
+// target the binding gives it (by default the one of the same name in any letter case:
+// EyeBlinkLeft drives eyeBlinkLeft). Time comes
 // from outside, as the seconds each frame took, so a slow frame skips ahead and never slows
 // the recording down. An empty recording plays the rest pose.
 class Playback {
   public:
     // Throws DemoError for a recording whose rows, poses and weights disagree.
-    Playback(Recording recording, const std::vector<std::string>& targetNames);
+    Playback(Recording recording, const std::vector<std::string>& targetNames,
+             NameMap nameMap = {});
 
     // What the binding leaves out, each said once: columns that match no target, and the eye
     // rotation columns, which are not applied (the eyeLook targets carry the gaze).
@@ -45,7 +48,7 @@ class Playback {
 
     Recording recording_;
     std::size_t targetCount_;
-    std::vector<std::int32_t> targetOfColumn_; // -1: drives nothing
+    std::vector<TargetBinding::Bound> boundColumns_;
     std::vector<std::string> unmatched_;
     double time_ = 0.0;
     bool paused_ = false;

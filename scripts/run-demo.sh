@@ -3,19 +3,21 @@
 # on a virtual display, saves a screenshot of the first frame, closes the main window the way a
 # user does and returns the demo's exit status. A failure is named as one: the demo exits with
 # status 1 after its error box.
-# Usage: scripts/run-demo.sh [build dir] [glTF model] [recording] [render output]
+# Usage: scripts/run-demo.sh [build dir] [glTF model] [recording] [render output] [live]
 # With a model, the demo runs in <build>/models/<model's file stem>/: the model imported there
 # by mirelda-import, beside a copy of the shaders. With a recording, mirelda-play plays it there
 # instead of the demo; with a model too, the recording may also be the name of one of the
 # model's own animations (<dir>/data/animations/<name>.csv). With a render output too, the
 # recording is drawn into that video (or folder/ of frames) without a window, on a virtual
-# display when there is none.
+# display when there is none. With live set (to anything), mirelda-play --live shows a
+# tracker's stream there instead.
 set -euo pipefail
 scripts_dir=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "${1:-build}" && pwd)
 model=${2:-}
 play=${3:-}
 render=${4:-}
+live=${5:-}
 work_dir=$build_dir
 program=("$build_dir/mirelda")
 if [[ -n "$play" && -f "$play" ]]; then
@@ -43,6 +45,10 @@ if [[ -n "$play" ]]; then
     fi
     [[ -f "$play" ]] || { echo "run-demo: no recording $play" >&2; exit 1; }
     program=("$build_dir/mirelda-play" "$play")
+fi
+if [[ -n "$live" ]]; then
+    [[ -z "$play" ]] || { echo "run-demo: a recording and LIVE cannot play at once" >&2; exit 1; }
+    program=("$build_dir/mirelda-play" --live)
 fi
 cd "$work_dir"
 

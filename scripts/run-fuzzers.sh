@@ -4,14 +4,16 @@
 # its input under <build>/fuzz-work/<target>/artifacts/; once fixed, it belongs in
 # tests/fuzz/regressions/<corpus>/ so the normal suite keeps replaying it.
 # Usage: scripts/run-fuzzers.sh <fuzz build dir> [seconds per target, default 60]
+# The two datagram parsers are small and fast: they get at most live_seconds (30) each.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "$1" && pwd)
 seconds=${2:-60}
+live_seconds=$((seconds < 30 ? seconds : 30))
 status=0
 
 run_fuzzer() { # target corpus [libFuzzer options]
-    local target=$1 corpus=$2
+    local target=$1 corpus=$2 seconds=${fuzz_seconds:-$seconds}
     shift 2
     local work="$build_dir/fuzz-work/$target"
     local corpora=("$work/corpus" "$build_dir/tests/fuzz/seeds/$corpus")
@@ -37,4 +39,6 @@ run_fuzzer mesh_file mesh
 run_fuzzer morph_group_file groups -dict="$source_dir/tests/fuzz/morph_groups.dict"
 run_fuzzer gltf_import gltf -dict="$source_dir/tests/fuzz/gltf.dict"
 run_fuzzer recording recordings
+fuzz_seconds=$live_seconds run_fuzzer live_link_face live_link_face -max_len=2048
+fuzz_seconds=$live_seconds run_fuzzer vmc vmc -max_len=4096
 exit $status

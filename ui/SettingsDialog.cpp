@@ -3,6 +3,7 @@
 #include "common/DemoError.h"
 #include "model/MorphChannelSet.h"
 #include "ui/DialogBuilder.h"
+#include "ui/DialogUnits.h"
 #include "ui/MorphGroupFile.h"
 #include "ui/NameText.h"
 #include "ui/SettingsDialogItems.h"
@@ -93,6 +94,27 @@ void SettingsDialog::connectDialogMessages() {
                      [this] { onWeightScroll(); });
     QObject::connect(weightSlider_.data(), &Trackbar::sliderReleased, weightSlider_.data(),
                      [this] { onWeightScroll(); });
+}
+
+void SettingsDialog::showStateLine(const std::string& text) {
+    if (!dialogWindow_)
+        return;
+    if (!stateLabel_) {
+        // Below the template's last group box, in the strip the window keeps free at its foot.
+        stateLabel_ = new QLabel(dialogWindow_.data());
+        stateLabel_->setGeometry(
+            mapDialogRect(QRect(6, 349, 174, 12), dialogBaseUnits(dialogWindow_->font())));
+        stateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        stateLabel_->show();
+    }
+    // A long sender name is cut with an ellipsis; the tooltip keeps the whole line.
+    const QString line = QString::fromStdString(text);
+    const QString shown =
+        stateLabel_->fontMetrics().elidedText(line, Qt::ElideRight, stateLabel_->width());
+    if (stateLabel_->text() != shown) {
+        stateLabel_->setText(shown);
+        stateLabel_->setToolTip(line);
+    }
 }
 
 SettingsDialogWindow* createDialogWindow(QWindow* mainWindow, SettingsDialog& dialog) {

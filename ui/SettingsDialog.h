@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTreeWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 class MorphChannelSet;
@@ -40,6 +41,11 @@ class SettingsDialog {
     // again, and the slider and its label follow the selected row's weight.
     void showChannels();
 
+    // A line at the foot of the window about where the pose comes from (a stream's state);
+    // the label appears with the first line shown.
+    void showStateLine(const std::string& text);
+    QLabel* stateLabel() const { return stateLabel_; }
+
   private:
     void fillTargetTree();
     void fillChannelList();
@@ -59,6 +65,7 @@ class SettingsDialog {
     QPointer<QTreeWidget> channelList_;
     QPointer<Trackbar> weightSlider_;
     QPointer<QLabel> weightLabel_;
+    QPointer<QLabel> stateLabel_;
 };
 
 // Builds the window from the settings dialog template, owned by mainWindow, and hands it to

@@ -61,8 +61,10 @@ TEST(AdjustedPoseSourceTest, SmoothedTheJumpIsFollowedAndThePausedPictureComesTo
         ++framesToRest;
     }
     EXPECT_LT(framesToRest, 300) << "it never came to rest";
-    EXPECT_NEAR(jawAfter(source, 0), 1.0f, 1e-3f);
-    EXPECT_NEAR(source.headAngles()->yaw, 0.4f, 1e-3f);
+    EXPECT_EQ(jawAfter(source, 0), 1.0f) << "at rest it shows the source's own value";
+    EXPECT_EQ(source.headAngles()->yaw, 0.4f);
+    const float rested = jawAfter(source, 5);
+    EXPECT_EQ(rested, 1.0f) << "frames drawn at rest change nothing";
 }
 
 TEST(AdjustedPoseSourceTest, NeutralIsTakenFromWhatIsShownAndRedrawsAPausedPicture) {

@@ -3,6 +3,8 @@
 // process; a reader that reads an accepted file wrongly throws FuzzFinding.
 #include "FuzzTargets.h"
 #include "ModelImporter.h"
+#include "live/LiveLinkFacePacket.h"
+#include "live/VmcPacket.h"
 #include "model/MeshFile.h"
 #include "play/Recording.h"
 #include "ui/MorphGroupFile.h"
@@ -85,6 +87,30 @@ TEST(FuzzRegressions, RecordingReaderReadsItsSeedsAndSurvivesFoundInputs) {
 
     EXPECT_EQ(runCorpus(seeds / "recordings", fuzzRecording), seedFiles.size());
     runCorpus(regressions / "recordings", fuzzRecording);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FuzzRegressions, LivePacketParsersTakeTheirSeedsAndSurviveFoundInputs) {
+    // The seeds are accepted datagrams, so that mutations start from what the parsers take.
+    LiveFrame frame;
+    for (const fs::path& file : filesIn(seeds / "live_link_face")) {
+        const std::vector<std::uint8_t> bytes = bytesOf(file);
+        EXPECT_FALSE(parseLiveLinkFace(std::as_bytes(std::span(bytes)), frame)) << file;
+    }
+    std::vector<VmcMessage> messages;
+    for (const fs::path& file : filesIn(seeds / "vmc")) {
+        const std::vector<std::uint8_t> bytes = bytesOf(file);
+        EXPECT_FALSE(parseVmcPacket(std::as_bytes(std::span(bytes)), messages)) << file;
+        EXPECT_FALSE(messages.empty()) << file;
+    }
+    for (const auto& [corpus, target] :
+         {std::pair{"live_link_face", &fuzzLiveLinkFace}, std::pair{"vmc", &fuzzVmc}}) {
+        EXPECT_GE(runCorpus(seeds / corpus, target), 3u) << corpus;
+        runCorpus(regressions / corpus, target);
+    }
 }
 
 } // namespace

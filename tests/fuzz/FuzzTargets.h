@@ -12,6 +12,9 @@ void fuzzMeshFile(std::span<const std::uint8_t> bytes);
 void fuzzMorphGroupFile(std::span<const std::uint8_t> bytes);
 void fuzzGltfImport(std::span<const std::uint8_t> bytes);
 void fuzzRecording(std::span<const std::uint8_t> bytes);
+// The two trackers' datagrams: a refusal is the expected answer to a damaged one.
+void fuzzLiveLinkFace(std::span<const std::uint8_t> bytes);
+void fuzzVmc(std::span<const std::uint8_t> bytes);
 
 class FuzzFinding : public std::logic_error {
   public:

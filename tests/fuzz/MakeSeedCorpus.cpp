@@ -4,6 +4,7 @@
 // <directory>/groups, <directory>/gltf and <directory>/recordings.
 #include "CompressedGltf.h"
 #include "GltfModelBuilder.h"
+#include "LiveLinkFaceBytes.h"
 #include "MeshImages.h"
 #include "TwoQuads.h"
 #include "model/MeshFileWriter.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <osc/OscOutboundPacketStream.h>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -135,6 +137,59 @@ std::vector<std::pair<std::string, std::string>> recordingSeeds() {
     };
 }
 
+std::string text(const std::vector<std::byte>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// A tracked frame with the head turned, a lost one, and the older version.
+std::vector<std::pair<std::string, std::string>> liveLinkFaceSeeds() {
+    LiveLinkFaceBytes tracked;
+    tracked.values[jawOpenValue] = 0.7f;
+    tracked.values[headYawValue] = 0.3f;
+    LiveLinkFaceBytes lost;
+    lost.tracked = false;
+    LiveLinkFaceBytes older;
+    older.version = 5;
+    return {{"tracked.bin", text(tracked.bytes())},
+            {"lost.bin", text(lost.bytes())},
+            {"version-5.bin", text(older.bytes())}};
+}
+
+// A bundle of a frame with bones and every number type, nested bundles, and single messages.
+std::vector<std::pair<std::string, std::string>> vmcSeeds() {
+    const auto packet = [](const auto& write) {
+        std::vector<char> buffer(4096);
+        osc::OutboundPacketStream stream(buffer.data(), buffer.size());
+        write(stream);
+        return std::string(stream.Data(), stream.Size());
+    };
+    const auto frame = [](osc::OutboundPacketStream& s) {
+        s << osc::BeginMessage("/VMC/Ext/Blend/Val") << "JawOpen" << 0.5f << osc::EndMessage;
+        s << osc::BeginMessage("/VMC/Ext/Blend/Val") << "Blink" << osc::int32(1) << osc::EndMessage;
+        s << osc::BeginMessage("/VMC/Ext/Blend/Val") << "Smile" << 0.25 << osc::EndMessage;
+        s << osc::BeginMessage("/VMC/Ext/Bone/Pos") << "Head" << 0.f << 1.5f << 0.f << 0.f << 0.2f
+          << 0.f << 0.98f << osc::EndMessage;
+        s << osc::BeginMessage("/VMC/Ext/Blend/Apply") << osc::EndMessage;
+    };
+    return {{"frame-bundle.osc", packet([&](auto& s) {
+                 s << osc::BeginBundleImmediate;
+                 frame(s);
+                 s << osc::EndBundle;
+             })},
+            {"nested.osc", packet([&](auto& s) {
+                 s << osc::BeginBundleImmediate << osc::BeginBundleImmediate;
+                 frame(s);
+                 s << osc::EndBundle << osc::EndBundle;
+             })},
+            {"value.osc", packet([](auto& s) {
+                 s << osc::BeginMessage("/VMC/Ext/Blend/Val") << "JawOpen" << 0.5f
+                   << osc::EndMessage;
+             })},
+            {"apply.osc", packet([](auto& s) {
+                 s << osc::BeginMessage("/VMC/Ext/Blend/Apply") << osc::EndMessage;
+             })}};
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: fuzz_seed_corpus <directory>\n";
@@ -145,7 +200,9 @@ int main(int argc, char** argv) {
         {"mesh", meshSeeds()},
         {"groups", groupSeeds()},
         {"gltf", gltfSeeds()},
-        {"recordings", recordingSeeds()}};
+        {"recordings", recordingSeeds()},
+        {"live_link_face", liveLinkFaceSeeds()},
+        {"vmc", vmcSeeds()}};
     for (const auto& [directory, seeds] : corpora) {
         fs::create_directories(root / directory);
         for (const auto& [name, bytes] : seeds)

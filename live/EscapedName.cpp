@@ -1,0 +1,18 @@
+#include "live/EscapedName.h"
+
+std::string escapedName(std::string_view name) {
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f || c == '\\') {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
