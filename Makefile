@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 40
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 # Any sanitizer report fails its test. Leaks are suppressed only in third-party libraries.
