@@ -107,38 +107,39 @@ void LiveReceiver::took(const std::string& sender, std::chrono::steady_clock::ti
         observer_(newest_);
 }
 
-void LiveReceiver::readLiveLinkFace() {
-    for (int read = 0; read < maxDatagramsAFrame && liveLinkFace_->hasPendingDatagrams(); ++read) {
+void LiveReceiver::readPending(QUdpSocket& socket, const DatagramHandler& handle) {
+    for (int read = 0; read < maxDatagramsAFrame && socket.hasPendingDatagrams(); ++read) {
         QHostAddress from;
         const qint64 size =
-            liveLinkFace_->readDatagram(buffer_.data(), static_cast<qint64>(buffer_.size()), &from);
+            socket.readDatagram(buffer_.data(), static_cast<qint64>(buffer_.size()), &from);
         const auto arrived = std::chrono::steady_clock::now();
         if (size < 0)
             break;
-        const auto bytes = std::as_bytes(std::span(buffer_.data(), static_cast<std::size_t>(size)));
-        if (parseLiveLinkFace(bytes, parsed_)) {
-            ++counts_.malformed;
-            continue;
-        }
-        if (subjectShown(parsed_.subject))
-            took(senderText(from), arrived);
+        handle(std::as_bytes(std::span(buffer_.data(), static_cast<std::size_t>(size))), from,
+               arrived);
     }
 }
 
+void LiveReceiver::readLiveLinkFace() {
+    readPending(*liveLinkFace_, [this](std::span<const std::byte> bytes, const QHostAddress& from,
+                                       std::chrono::steady_clock::time_point arrived) {
+        if (parseLiveLinkFace(bytes, parsed_)) {
+            ++counts_.malformed;
+            return;
+        }
+        if (subjectShown(parsed_.subject))
+            took(senderText(from), arrived);
+    });
+}
+
 void LiveReceiver::readVmc() {
-    for (int read = 0; read < maxDatagramsAFrame && vmc_->hasPendingDatagrams(); ++read) {
-        QHostAddress from;
-        const qint64 size =
-            vmc_->readDatagram(buffer_.data(), static_cast<qint64>(buffer_.size()), &from);
-        const auto arrived = std::chrono::steady_clock::now();
-        if (size < 0)
-            break;
-        const auto bytes = std::as_bytes(std::span(buffer_.data(), static_cast<std::size_t>(size)));
+    readPending(*vmc_, [this](std::span<const std::byte> bytes, const QHostAddress& from,
+                              std::chrono::steady_clock::time_point arrived) {
         if (parseVmcPacket(bytes, vmcMessages_)) {
             ++counts_.malformed;
-            continue;
+            return;
         }
         if (vmcAssembler_.take(vmcMessages_, parsed_))
             took(senderText(from), arrived);
-    }
+    });
 }

@@ -6,10 +6,12 @@
 
 #include <QUdpSocket>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,10 @@ class LiveReceiver {
     }
 
   private:
+    // Reads what waits on the socket, at most maxDatagramsAFrame, one datagram at a time.
+    using DatagramHandler = std::function<void(std::span<const std::byte>, const QHostAddress&,
+                                               std::chrono::steady_clock::time_point)>;
+    void readPending(QUdpSocket& socket, const DatagramHandler& handle);
     void readLiveLinkFace();
     void readVmc();
     bool subjectShown(const std::string& subject);
