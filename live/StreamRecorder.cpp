@@ -60,8 +60,10 @@ StreamRecorder::StreamRecorder(std::filesystem::path path)
     if (!out_)
         throw DemoError(partPath_.string() + ": cannot write the recording");
     std::string header = "Timecode,BlendShapeCount";
-    for (const std::string_view name : arkitFileOrder)
-        (header += ',') += name;
+    for (std::size_t column = 0; column < arkitFileOrder.size(); ++column) {
+        (header += ',') += arkitFileOrder[column];
+        columnOfShape_.emplace(lowerCase(arkitFileOrder[column]), column);
+    }
     header += ",HeadYaw,HeadPitch,HeadRoll,LeftEyeYaw,LeftEyePitch,LeftEyeRoll,RightEyeYaw,"
               "RightEyePitch,RightEyeRoll\n";
     out_ << header;
@@ -126,14 +128,10 @@ void StreamRecorder::writeRow(std::int64_t ticks, const LiveFrame* frame) {
     line += frame ? ",61" : ",0";
     row_.assign(arkitFileOrder.size(), 0.0f);
     if (frame)
-        for (const LiveWeight& weight : frame->weights) {
-            const std::string lower = lowerCase(weight.name);
-            const auto column =
-                std::find_if(arkitFileOrder.begin(), arkitFileOrder.end(),
-                             [&](std::string_view name) { return lowerCase(name) == lower; });
-            if (column != arkitFileOrder.end())
-                row_[static_cast<std::size_t>(column - arkitFileOrder.begin())] = weight.value;
-        }
+        for (const LiveWeight& weight : frame->weights)
+            if (const auto column = columnOfShape_.find(lowerCase(weight.name));
+                column != columnOfShape_.end())
+                row_[column->second] = weight.value;
     for (const float value : row_)
         appendNumber(line, value);
     const HeadAngles head = frame && frame->head ? *frame->head : HeadAngles{};

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Writes a stream as the phone app's CSV take (Timecode, BlendShapeCount, the 52 shapes and
@@ -40,7 +41,8 @@ class StreamRecorder {
     std::filesystem::path partPath_;
     std::ofstream out_;
     bool finished_ = false;
-    std::vector<std::int32_t> columnOfShape_; // scratch: the file column of each incoming shape
+    // The file column of each of the app's shape names, in lower case.
+    std::unordered_map<std::string, std::size_t> columnOfShape_;
     std::vector<float> row_;
     bool any_ = false;
     std::int64_t lastTicks_ = 0;

@@ -21,14 +21,22 @@ int encoderSampleRate(const AVCodec& codec, int wanted) {
     return 48000;
 }
 
+// The sound file is untrusted. Only containers that hold their sound themselves are read: a
+// playlist or a concatenation list would have FFmpeg open other files, or addresses.
+constexpr const char* soundContainers = "wav,w64,aiff,caf,mov,matroska,mp3,aac,flac,ogg,au";
+
 } // namespace
 
 AudioTrack::AudioTrack(const std::filesystem::path& file, double offsetSeconds)
     : file_(file), offsetSeconds_(offsetSeconds), pending_(makeAvPacket()) {
     keepFfmpegQuiet();
     AVFormatContext* input = nullptr;
-    checkAv(avformat_open_input(&input, file.c_str(), nullptr, nullptr),
-            "cannot read the sound of " + file.string());
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", soundContainers, 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(&input, file.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    checkAv(opened, "cannot read the sound of " + file.string());
     input_.reset(input);
     checkAv(avformat_find_stream_info(input, nullptr), "cannot read the sound of " + file.string());
     const int stream = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);

@@ -21,5 +21,5 @@ int checkAv(int result, const std::string& what) {
 }
 
 void keepFfmpegQuiet() {
-    av_log_set_level(AV_LOG_ERROR);
+    av_log_set_level(AV_LOG_FATAL);
 }

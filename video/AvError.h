@@ -9,5 +9,6 @@ std::string avErrorText(int code);
 // FFmpeg's reason.
 int checkAv(int result, const std::string& what);
 
-// FFmpeg says only what fails, on standard error; its progress chatter would bury the render's.
+// FFmpeg's own lines stay quiet, its errors too: each failure reaches the person once, as the
+// one line checkAv makes of it, and progress chatter would bury the render's own.
 void keepFfmpegQuiet();

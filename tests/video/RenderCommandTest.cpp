@@ -169,6 +169,12 @@ TEST_F(RenderCommandTest, RefusalsSayWhyInOneLineAndLeaveOutAsItWas) {
                          quoted(silent.string()))
                   .status,
               0);
+    // A concatenation list names another sound file: FFmpeg would read it, the player may not.
+    ASSERT_EQ(runCommand("ffmpeg -v error -f lavfi -i sine=duration=1 " +
+                         quoted((folder.path() / "tone.wav").string()))
+                  .status,
+              0);
+    const fs::path list = folder.write("list.ffconcat", "ffconcat version 1.0\nfile tone.wav\n");
     const fs::path broken = folder.write("broken.csv", "Timecode,BlendShapeCount,JawOpen\nx,1\n");
     const fs::path old = folder.write("old.mp4", "an earlier render");
     const fs::path notAFolder = folder.write("file.txt", "text");
@@ -182,6 +188,7 @@ TEST_F(RenderCommandTest, RefusalsSayWhyInOneLineAndLeaveOutAsItWas) {
         {{takeFile, "--render", old.string(), "--audio", silent.string()}, "has no sound"},
         {{takeFile, "--render", old.string(), "--audio", (folder.path() / "none.wav").string()},
          "cannot read the sound"},
+        {{takeFile, "--render", old.string(), "--audio", list.string()}, "cannot read the sound"},
         {{broken.string(), "--render", old.string()}, "broken.csv"},
         {{takeFile, "--render", old.string(), "--crf", "52"}, "--crf takes"},
         {{takeFile, "--render", old.string(), "--size", "801x600"}, "even width and height"},
