@@ -1,7 +1,7 @@
 #include "live/LiveReceiver.h"
 
 #include "common/DemoError.h"
-#include "live/EscapedName.h"
+#include "common/EscapedText.h"
 #include "live/LiveLinkFacePacket.h"
 #include "live/PacketRefusal.h"
 #include "live/VmcPacket.h"
@@ -46,7 +46,7 @@ LiveReceiver::LiveReceiver(const LiveListen& listen)
     if (!listen.bindAddress.empty()) {
         if (!address.setAddress(QString::fromStdString(listen.bindAddress)))
             throw DemoError("--bind takes an IP address of this machine, not \"" +
-                            escapedName(listen.bindAddress) + "\"");
+                            escapedText(listen.bindAddress) + "\"");
         addressText = listen.bindAddress;
     }
     liveLinkFace_ =
@@ -89,9 +89,9 @@ bool LiveReceiver::subjectShown(const std::string& subject) {
     ++counts_.otherSubjects;
     if (otherSubjects_.size() < maxOtherSubjectsKept && otherSubjects_.insert(subject).second &&
         noteObserver_)
-        noteObserver_("another subject, \"" + escapedName(subject) +
+        noteObserver_("another subject, \"" + escapedText(subject) +
                       "\", is ignored: --subject picks the one shown (showing \"" +
-                      escapedName(*subject_) + "\")");
+                      escapedText(*subject_) + "\")");
     return false;
 }
 

@@ -1,7 +1,7 @@
 #include "live/LiveSource.h"
 
+#include "common/EscapedText.h"
 #include "common/JoinedNames.h"
-#include "live/EscapedName.h"
 
 #include <algorithm>
 
@@ -22,7 +22,7 @@ void LiveSource::advance(float) {
     if (!receiver_->readNewest())
         return;
     const LiveArrival& arrival = receiver_->newest();
-    state_.frameTaken(arrival.sender, escapedName(arrival.frame.subject), arrival.arrived);
+    state_.frameTaken(arrival.sender, escapedText(arrival.frame.subject), arrival.arrived);
     if (!paused_ && arrival.frame.tracked)
         show(arrival.frame);
 }
@@ -34,7 +34,7 @@ TargetBinding::Bound LiveSource::bind(const std::string& name) {
     if (boundNames_.size() < maxNamesBound) {
         boundNames_.emplace(name, bound);
         if (bound.target < 0)
-            unmatched_.push_back(escapedName(name));
+            unmatched_.push_back(escapedText(name));
     }
     return bound;
 }

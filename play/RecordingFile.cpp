@@ -1,5 +1,6 @@
 #include "common/DataFile.h"
 #include "common/DemoError.h"
+#include "common/EscapedText.h"
 #include "common/LowerCase.h"
 #include "common/RecordingColumns.h"
 #include "play/Recording.h"
@@ -31,22 +32,12 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// A field as a message quotes it: control characters (a NUL would end the message where it is
-// shown) written as \xNN.
+// A field as a message quotes it, escaped: a NUL would end the message where it is shown.
 std::string quoted(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    out += escapedText(text);
+    out += '"';
+    return out;
 }
 
 std::string secondsText(double seconds) {

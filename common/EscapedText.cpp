@@ -1,10 +1,10 @@
-#include "live/EscapedName.h"
+#include "common/EscapedText.h"
 
-std::string escapedName(std::string_view name) {
+std::string escapedText(std::string_view text) {
     static constexpr char hex[] = "0123456789abcdef";
     std::string out;
-    out.reserve(name.size());
-    for (const char c : name) {
+    out.reserve(text.size());
+    for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7f || c == '\\') {
             out += "\\x";
